@@ -1,0 +1,42 @@
+# The three commands of the README. Each installs what is missing first.
+.PHONY: setup exe host run test test-host test-asan test-exe test-e2e fuzz bench clean
+
+BUILD := build
+JOBS  := $(shell nproc)
+
+setup:
+	@bash scripts/setup.sh
+
+exe: setup
+	cmake -S . -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+	cmake --build $(BUILD)/win32 -j $(JOBS)
+
+host: setup
+	cmake -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	cmake --build $(BUILD)/host -j $(JOBS)
+
+run: exe
+	bash scripts/run.sh
+
+test-host: host
+	cd $(BUILD)/host && ctest --output-on-failure -j $(JOBS)
+
+test-asan: setup
+	cmake -S . -B $(BUILD)/asan -DCMAKE_BUILD_TYPE=Debug -DVELUMEN_SANITIZE=ON >/dev/null
+	cmake --build $(BUILD)/asan -j $(JOBS)
+	cd $(BUILD)/asan && ctest --output-on-failure -j $(JOBS)
+
+test-exe: exe
+	/usr/bin/python3 res/check_exe.py $(BUILD)/win32/Vexo.exe
+
+test-e2e: exe
+	bash e2e/run.sh
+
+test: test-host test-asan test-exe test-e2e
+	@echo "All test tiers passed."
+
+bench: exe
+	bash bench/run.sh
+
+clean:
+	rm -rf $(BUILD)

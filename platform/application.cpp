@@ -1,0 +1,138 @@
+#include "platform/application.h"
+
+#include <cstdlib>
+
+#include "platform/error_text.h"
+#include "platform/window_system.h"
+
+namespace vcl {
+
+TApplication* Application = nullptr;
+
+TApplication::TApplication(WindowSystem& ws) : ws_(ws) {}
+
+TApplication::~TApplication() {
+  if (Application == this) Application = nullptr;
+}
+
+std::string TApplication::Title() const { return title_.substr(0, 255); }
+
+void TApplication::InitializeForm(TForm& form) {
+  form.ApplyDescription();
+  form.CreateHandle();
+  form.DoCreate();
+  if (main_form_ == nullptr) main_form_ = &form;
+}
+
+void TApplication::Run() {
+  if (main_form_ != nullptr) {
+    const std::optional<int> show = ws_.StartupShowCommand();
+    const int request = show.value_or(kSwShowDefault);
+    if (request == kSwShowMaximized) {
+      main_form_->SetWindowState(TWindowState::wsMaximized);
+    } else if (request == kSwShowMinNoActive) {
+      // Recorded only: nothing is shown until the user restores the program.
+      main_form_->SetWindowState(TWindowState::wsMinimized);
+    }
+    main_form_->Show();
+  }
+  while (!terminated_) {
+    if (!ProcessMessage(0)) ws_.WaitMessage();
+  }
+}
+
+bool TApplication::ProcessMessage(WindowHandle dialog) {
+  switch (ws_.PumpMessage(dialog)) {
+    case PumpResult::kQuit:
+      terminated_ = true;
+      return true;
+    case PumpResult::kDispatched:
+      return true;
+    case PumpResult::kEmpty:
+      break;
+  }
+  return false;
+}
+
+void TApplication::Terminate() { ws_.PostQuitMessage(0); }
+
+void TApplication::FocusReceived(FocusOwner& owner) {
+  if (focused_ == &owner) return;
+  focused_ = &owner;
+  owner.DoActivate();
+}
+
+void TApplication::Guarded(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const std::exception& error) {
+    HandleException(error);
+  }
+}
+
+void TApplication::HandleException(const std::exception& error) {
+  const WindowHandle capture = ws_.GetCapture();
+  if (capture != 0) ws_.SendCancelMode(capture);
+  const std::string text = ErrorBoxText(error.what());
+  const WindowHandle active = ws_.GetActiveWindow();
+  const WindowHandle owner = main_form_ != nullptr ? main_form_->Handle() : 0;
+  std::vector<WindowHandle> disabled = DisableTaskWindows(0);
+  NormalizeTopMosts();
+  ws_.MessageBox(owner, text, Title(), kMbOk | kMbIconStop);
+  RestoreTopMosts();
+  EnableTaskWindows(disabled);
+  if (active != 0) ws_.SetActiveWindow(active);
+}
+
+std::vector<WindowHandle> TApplication::DisableTaskWindows(WindowHandle except) {
+  std::vector<WindowHandle> disabled;
+  for (const auto& form : forms_) {
+    const WindowHandle window = form->Handle();
+    if (window == 0 || window == except) continue;
+    if (ws_.IsWindowVisible(window) && ws_.IsWindowEnabled(window)) {
+      ws_.EnableWindow(window, false);
+      disabled.push_back(window);
+    }
+  }
+  return disabled;
+}
+
+void TApplication::EnableTaskWindows(const std::vector<WindowHandle>& windows) {
+  for (WindowHandle window : windows) ws_.EnableWindow(window, true);
+}
+
+void TApplication::NormalizeTopMosts() {
+  if (topmost_level_++ != 0) return;
+  for (const auto& form : forms_) {
+    if (form->FormStyle == TFormStyle::fsStayOnTop && form->Handle() != 0 &&
+        ws_.IsWindowVisible(form->Handle())) {
+      ws_.SetTopmost(form->Handle(), false);
+      taken_out_of_band_.push_back(form->Handle());
+    }
+  }
+}
+
+void TApplication::RestoreTopMosts() {
+  if (topmost_level_ == 0 || --topmost_level_ != 0) return;
+  // Put back in reverse, so that they keep their order among themselves.
+  for (auto it = taken_out_of_band_.rbegin(); it != taken_out_of_band_.rend(); ++it) {
+    ws_.SetTopmost(*it, true);
+  }
+  taken_out_of_band_.clear();
+}
+
+void TApplication::AddFinalizer(std::function<void()> finalizer) {
+  finalizers_.push_back(std::move(finalizer));
+}
+
+void TApplication::Halt() {
+  forms_.clear();
+  main_form_ = nullptr;
+  focused_ = nullptr;
+  for (auto it = finalizers_.rbegin(); it != finalizers_.rend(); ++it) (*it)();
+  finalizers_.clear();
+  ws_.ExitProcess(0);
+  std::abort();  // not reached: the process has ended
+}
+
+}  // namespace vcl

@@ -1,0 +1,152 @@
+#include "platform/form.h"
+
+#include "platform/application.h"
+#include "platform/menu.h"
+#include "platform/timer.h"
+#include "platform/window_system.h"
+
+namespace vcl {
+
+TForm::TForm(TApplication& application)
+    : TComponent("Form1"), application_(application) {}
+
+TForm::~TForm() {
+  // Components first: the timer is stopped while its window still exists.
+  components_.clear();
+  if (handle_ != 0) Ws().DestroyWindow(handle_);
+}
+
+WindowSystem& TForm::Ws() const { return application_.Ws(); }
+
+void TForm::SetColor(TColor color) {
+  if (color == color_) return;
+  color_ = color;
+  if (handle_ != 0) Ws().Invalidate(handle_);
+}
+
+void TForm::SetWindowState(TWindowState state) {
+  if (state == window_state_) return;
+  window_state_ = state;
+  if (handle_ == 0 || !Ws().IsWindowVisible(handle_)) return;
+  switch (state) {
+    case TWindowState::wsMinimized:
+      Ws().ShowWindow(handle_, kSwMinimize);
+      break;
+    case TWindowState::wsMaximized:
+      Ws().ShowWindow(handle_, kSwShowMaximized);
+      break;
+    case TWindowState::wsNormal:
+      Ws().ShowWindow(handle_, kSwShowNormal);
+      break;
+  }
+}
+
+void TForm::CreateHandle() {
+  FormWindowParams params;
+  params.caption = Caption;
+  params.normal_placement = {Left, Top, Left + ClientWidth, Top + ClientHeight};
+  handle_ = Ws().CreateFormWindow(params, this);
+  if (FormStyle == TFormStyle::fsStayOnTop) Ws().SetTopmost(handle_, true);
+}
+
+void TForm::DoCreate() {
+  if (OnCreate) application_.Guarded([this] { OnCreate(this); });
+}
+
+void TForm::Show() {
+  switch (window_state_) {
+    case TWindowState::wsMinimized:
+      // Only the taskbar entry shows, and nothing takes the focus.
+      Ws().ShowWindow(handle_, kSwShowMinNoActive);
+      break;
+    case TWindowState::wsMaximized:
+      Ws().ShowWindow(handle_, kSwShowMaximized);
+      break;
+    case TWindowState::wsNormal:
+      Ws().ShowWindow(handle_, kSwShowNormal);
+      break;
+  }
+}
+
+void TForm::Close() {
+  // No handler may refuse the close; closing the main form ends the program.
+  if (application_.MainForm() == this) application_.Terminate();
+}
+
+void TForm::DoActivate() {
+  if (OnActivate) OnActivate(this);
+}
+
+void TForm::OpenPopupMenu(Point client_point) {
+  if (PopupMenu == nullptr || !PopupMenu->AutoPopup) return;
+  const WindowHandle capture = Ws().GetCapture();
+  if (capture != 0) Ws().SendCancelMode(capture);
+  PopupMenu->Popup(Ws().ClientToScreen(handle_, client_point), handle_);
+}
+
+void TForm::KeyUp(VirtualKey key, TShiftState shift) {
+  if (OnKeyUp) OnKeyUp(this, key, shift);
+  // A handler that clears the key ends the handling of its release.
+  if (key == kVkApps && !shift.alt) OpenPopupMenu({0, 0});
+}
+
+TTimer* TForm::FindTimer(std::uint32_t id) const {
+  for (const auto& component : components_) {
+    auto* timer = dynamic_cast<TTimer*>(component.get());
+    if (timer != nullptr && timer->Id() == id) return timer;
+  }
+  return nullptr;
+}
+
+MessageResult TForm::HandleMessage(const Message& message) {
+  switch (message.kind) {
+    case MessageKind::kPaint:
+      Ws().FillClient(handle_, color_);
+      return MessageResult::Handled();
+    case MessageKind::kEraseBackground:
+      Ws().FillClient(handle_, color_);
+      return MessageResult::Handled(1);
+    case MessageKind::kRightButtonUp:
+      application_.Guarded([&] { OpenPopupMenu(message.point); });
+      return MessageResult::Handled();
+    case MessageKind::kContextMenu:
+      // The menu opens from the button and key releases alone.
+      return MessageResult::Handled();
+    case MessageKind::kKeyUp:
+      application_.Guarded([&] { KeyUp(message.key, message.shift); });
+      return MessageResult::Default();
+    case MessageKind::kCommand:
+      if (PopupMenu != nullptr) {
+        if (TMenuItem* item = PopupMenu->FindByCommand(message.id)) {
+          application_.Guarded([item] { item->Click(); });
+          return MessageResult::Handled();
+        }
+      }
+      return MessageResult::Default();
+    case MessageKind::kTimer:
+      if (TTimer* timer = FindTimer(message.id)) {
+        application_.Guarded([timer] { timer->Tick(); });
+        return MessageResult::Handled();
+      }
+      return MessageResult::Default();
+    case MessageKind::kClose:
+      Close();
+      return MessageResult::Handled();
+    case MessageKind::kQueryEndSession:
+      return MessageResult::Handled(1);
+    case MessageKind::kEndSession:
+      if (message.flag) application_.Halt();
+      return MessageResult::Handled();
+    case MessageKind::kSetFocus:
+      application_.Guarded([this] { application_.FocusReceived(*this); });
+      return MessageResult::Handled();
+    case MessageKind::kSize:
+      // Followed only while shown, so that the state recorded at creation
+      // and for a minimised start stays until the window really changes.
+      if (Ws().IsWindowVisible(handle_)) window_state_ = message.state;
+      return MessageResult::Default();
+  }
+  return MessageResult::Default();
+}
+
+}  // namespace vcl

@@ -1,0 +1,108 @@
+// The form: one top-level window filled with one colour, with the events
+// the program's handlers bind to.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/component.h"
+#include "platform/message.h"
+#include "platform/types.h"
+
+namespace vcl {
+
+class TApplication;
+class TPopupMenu;
+class TTimer;
+class WindowSystem;
+
+enum class TFormStyle { fsNormal, fsStayOnTop };
+enum class TBorderStyle { bsNone };
+enum class TCursor { crArrow };
+
+struct TFont {
+  std::string Name;
+  int Height = 0;
+  TColor Color = 0;
+  int Charset = 0;
+};
+
+// Whatever can hold the program's keyboard focus: a form or an open box.
+class FocusOwner {
+ public:
+  virtual void DoActivate() {}
+
+ protected:
+  ~FocusOwner() = default;
+};
+
+class TForm : public TComponent, public MessageTarget, public FocusOwner {
+ public:
+  explicit TForm(TApplication& application);
+  ~TForm() override;
+  TForm(const TForm&) = delete;
+  TForm& operator=(const TForm&) = delete;
+
+  // Properties that the form description sets.
+  int Left = 0;
+  int Top = 0;
+  int ClientWidth = 0;
+  int ClientHeight = 0;
+  std::string Caption;
+  TBorderStyle BorderStyle = TBorderStyle::bsNone;
+  TCursor Cursor = TCursor::crArrow;
+  TFont Font;
+  TFormStyle FormStyle = TFormStyle::fsNormal;
+  bool OldCreateOrder = false;
+  int PixelsPerInch = 96;
+  int TextHeight = 13;
+  TPopupMenu* PopupMenu = nullptr;
+  TNotifyEvent OnCreate;
+  TNotifyEvent OnActivate;
+  TKeyEvent OnKeyUp;
+
+  TColor Color() const { return color_; }
+  void SetColor(TColor color);
+  TWindowState WindowState() const { return window_state_; }
+  void SetWindowState(TWindowState state);
+
+  WindowHandle Handle() const { return handle_; }
+  TApplication& Application() const { return application_; }
+  WindowSystem& Ws() const;
+
+  // Creation, in the order the application runs it.
+  virtual void ApplyDescription() = 0;
+  void CreateHandle();
+  void DoCreate();
+
+  // Shows the window in its recorded state and activates it.
+  void Show();
+  // Asks the form to close; closing the main form ends the program.
+  void Close();
+
+  // Components the form owns and frees, in creation order.
+  template <class T, class... Args>
+  T* Own(Args&&... args) {
+    auto component = std::make_unique<T>(std::forward<Args>(args)...);
+    T* raw = component.get();
+    components_.push_back(std::move(component));
+    return raw;
+  }
+
+  MessageResult HandleMessage(const Message& message) override;
+  void DoActivate() override;
+
+ private:
+  void OpenPopupMenu(Point client_point);
+  void KeyUp(VirtualKey key, TShiftState shift);
+  TTimer* FindTimer(std::uint32_t id) const;
+
+  TApplication& application_;
+  TColor color_ = clBlack;
+  TWindowState window_state_ = TWindowState::wsNormal;
+  WindowHandle handle_ = 0;
+  std::vector<std::unique_ptr<TComponent>> components_;
+};
+
+}  // namespace vcl

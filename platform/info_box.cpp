@@ -1,0 +1,93 @@
+#include "platform/info_box.h"
+
+#include "platform/application.h"
+#include "platform/info_box_layout.h"
+#include "platform/window_system.h"
+
+namespace vcl {
+namespace {
+
+class InformationBox : public MessageTarget, public FocusOwner {
+ public:
+  explicit InformationBox(TApplication& application) : app_(application) {}
+
+  TModalResult Run(const std::string& text) {
+    WindowSystem& ws = app_.Ws();
+    const WindowHandle active = ws.GetActiveWindow();
+    const WindowHandle screen_window =
+        app_.MainForm() != nullptr ? app_.MainForm()->Handle() : 0;
+    FocusOwner* remembered = app_.FocusedForm();
+    app_.SetFocusedForm(this);
+
+    InfoBoxMeasures measures;
+    measures.monitor = ws.MonitorRect(screen_window);
+    measures.font = ws.MessageFontMetrics();
+    measures.text = ws.MeasureText(text, TextWidthLimit(measures.monitor));
+    measures.icon_size = ws.InfoIconSize();
+    measures.frame = ws.InfoBoxFrame();
+    const InfoBoxGeometry geometry = LayOutInfoBox(measures);
+
+    const std::vector<WindowHandle> disabled = app_.DisableTaskWindows(0);
+    app_.NormalizeTopMosts();
+    handle_ = ws.CreateInfoBoxWindow(screen_window, "Information", text, geometry, this);
+    ws.ShowWindow(handle_, kSwShowNormal);
+    ws.FocusDefaultButton(handle_);
+
+    while (!closed_) {
+      if (app_.ProcessMessage(handle_)) {
+        // The quit request closes the box; the program then ends as usual.
+        if (app_.Terminated()) Finish(TModalResult::mrCancel);
+      } else {
+        ws.WaitMessage();
+      }
+    }
+
+    // The remembered form is the focused one again before anything can be
+    // activated, so that getting the focus back raises no activation.
+    app_.SetFocusedForm(remembered);
+    ws.ShowWindow(handle_, kSwHide);
+    app_.EnableTaskWindows(disabled);
+    app_.RestoreTopMosts();
+    if (active != 0) ws.SetActiveWindow(active);
+    ws.DestroyWindow(handle_);
+    return result_;
+  }
+
+  MessageResult HandleMessage(const Message& message) override {
+    switch (message.kind) {
+      case MessageKind::kCommand:
+        // OK is both the default and the cancel button.
+        if (message.id == kIdOk || message.id == kIdCancel) {
+          Finish(TModalResult::mrOk);
+          return MessageResult::Handled();
+        }
+        return MessageResult::Default();
+      case MessageKind::kClose:
+        Finish(TModalResult::mrCancel);
+        return MessageResult::Handled();
+      default:
+        return MessageResult::Default();
+    }
+  }
+
+ private:
+  void Finish(TModalResult result) {
+    if (closed_) return;
+    result_ = result;
+    closed_ = true;
+  }
+
+  TApplication& app_;
+  WindowHandle handle_ = 0;
+  bool closed_ = false;
+  TModalResult result_ = TModalResult::mrCancel;
+};
+
+}  // namespace
+
+TModalResult ShowInformationBox(TApplication& application, const std::string& text) {
+  InformationBox box(application);
+  return box.Run(text);
+}
+
+}  // namespace vcl

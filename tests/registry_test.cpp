@@ -1,0 +1,145 @@
+// The presence marker written at every start.
+#include <gtest/gtest.h>
+
+#include "sim_run.h"
+
+using testing_support::NoWelcomeSim;
+using testing_support::RunProgram;
+using vcl::SimWindowSystem;
+
+namespace {
+
+const char kKey[] = "HKCU\\Software\\Korvanta\\Velumen";
+using Bytes = std::vector<std::uint8_t>;
+
+std::vector<std::string> Functions(const SimWindowSystem& sim) {
+  std::vector<std::string> names;
+  for (const auto& c : sim.reg_calls) names.push_back(c.function);
+  return names;
+}
+
+TEST(Registry, EveryStartMakesTheFourteenCallsWithTheirArguments) {
+  SimWindowSystem sim = NoWelcomeSim();
+  sim.ThenKeyRelease(vcl::kVkEscape);
+  EXPECT_EQ(RunProgram(sim), 0);
+
+  const std::vector<std::string> one = {"RegCreateKeyExA", "RegCreateKeyExA", "RegCloseKey",
+                                        "RegOpenKeyExA",   "RegSetValueExA",  "RegCloseKey",
+                                        "RegCloseKey"};
+  std::vector<std::string> both = one;
+  both.insert(both.end(), one.begin(), one.end());
+  EXPECT_EQ(Functions(sim), both);
+
+  for (int write = 0; write < 2; ++write) {
+    SCOPED_TRACE(write);
+    const auto* c = &sim.reg_calls[write * 7];
+    EXPECT_EQ(c[0].key, vcl::kHKeyCurrentUser);
+    EXPECT_EQ(c[0].name, "Software\\Korvanta\\Velumen");
+    EXPECT_EQ(c[0].options, 0u);
+    EXPECT_EQ(c[0].access, 0xF003Fu);
+    EXPECT_EQ(c[1].key, c[0].result);
+    EXPECT_EQ(c[1].name, "");
+    EXPECT_EQ(c[1].access, 0xF003Fu);
+    EXPECT_EQ(c[2].key, c[1].result);
+    EXPECT_EQ(c[3].key, c[0].result);
+    EXPECT_EQ(c[3].name, "");
+    EXPECT_EQ(c[3].access, 0xF003Fu);
+    EXPECT_EQ(c[4].key, c[3].result);
+    EXPECT_EQ(c[4].type, 1u);  // REG_SZ
+    EXPECT_EQ(c[5].key, c[3].result);
+    EXPECT_EQ(c[6].key, c[0].result);
+  }
+  EXPECT_EQ(sim.reg_calls[4].name, "prisoten");
+  EXPECT_EQ(sim.reg_calls[4].data, (Bytes{0x6A, 0x61, 0, 0}));
+  EXPECT_EQ(sim.reg_calls[11].name, "verzija");
+  EXPECT_EQ(sim.reg_calls[11].data, (Bytes{0x31, 0x2E, 0x33, 0, 0}));
+  EXPECT_EQ(sim.open_reg_handles(), 0);
+
+  ASSERT_TRUE(sim.registry.count(kKey));
+  EXPECT_EQ(sim.registry.at(kKey).size(), 2u);
+  EXPECT_TRUE(sim.registry.count("HKCU\\Software\\Korvanta"));
+}
+
+TEST(Registry, LeavesWhatOthersPutInTheKeyAndOverwritesItsOwn) {
+  SimWindowSystem sim = NoWelcomeSim();
+  sim.registry[kKey]["other"] = {1, {'x', 0}};
+  sim.registry[kKey]["prisoten"] = {1, {'n', 'e', 0}};
+  sim.registry[std::string(kKey) + "\\Sub"]["v"] = {4, {1, 0, 0, 0}};
+  sim.ThenKeyRelease(vcl::kVkEscape);
+  RunProgram(sim);
+  EXPECT_EQ(sim.registry.at(kKey).at("other").data, (Bytes{'x', 0}));
+  EXPECT_EQ(sim.registry.at(kKey).at("prisoten").data, (Bytes{0x6A, 0x61, 0, 0}));
+  EXPECT_EQ(sim.registry.at(std::string(kKey) + "\\Sub").size(), 1u);
+}
+
+TEST(Registry, EachFailingStepIsReportedOrNotAndStartUpGoesOn) {
+  struct Row {
+    int failing_call;  // 1-based, over the whole start
+    const char* message;  // what the error box shows, or "" for none
+    bool prisoten_set;
+    bool verzija_set;
+  } rows[] = {
+      {1, "Failed to create key Software\\Korvanta\\Velumen.", false, false},
+      {2, "Failed to create key ", false, false},
+      {4, "", false, true},  // no value handle: silently unset
+      {5, "Failed to set data for 'prisoten'", false, false},
+      {8, "Failed to create key Software\\Korvanta\\Velumen.", true, false},
+      {12, "Failed to set data for 'verzija'", true, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.failing_call);
+    SimWindowSystem sim;  // with the welcome box
+    sim.fail_registry_call = row.failing_call;
+    bool screen_hidden_during_error = false;
+    if (*row.message) {
+      sim.Then([&](SimWindowSystem& s) {
+        screen_hidden_during_error = !s.Screen().visible;
+      });
+      sim.ThenDismissMessageBox();
+    }
+    bool welcome_open = false;
+    sim.Then([&](SimWindowSystem& s) { welcome_open = s.OpenBox() != 0; });
+    sim.ThenKeyPress(vcl::kVkReturn);
+    sim.ThenKeyRelease(vcl::kVkEscape);
+    EXPECT_EQ(RunProgram(sim), 0);
+    EXPECT_FALSE(sim.script_ran_out);
+
+    if (*row.message) {
+      ASSERT_EQ(sim.message_boxes.size(), 1u);
+      EXPECT_EQ(sim.message_boxes[0].text, row.message);
+      EXPECT_EQ(sim.message_boxes[0].caption, "Velumen");
+      EXPECT_TRUE(screen_hidden_during_error) << "the error comes before the screen";
+    } else {
+      EXPECT_TRUE(sim.message_boxes.empty());
+    }
+    EXPECT_TRUE(welcome_open);
+    const auto& values = sim.registry[kKey];
+    EXPECT_EQ(values.count("prisoten") == 1, row.prisoten_set);
+    EXPECT_EQ(values.count("verzija") == 1, row.verzija_set);
+    EXPECT_EQ(sim.open_reg_handles(), 0) << "every opened handle is closed";
+    EXPECT_EQ(HomePage, "") << "released at the end";
+  }
+}
+
+TEST(Registry, HomePageAndVersionAreSetEvenWhenTheFirstWriteFails) {
+  SimWindowSystem sim = NoWelcomeSim();
+  sim.fail_registry_call = 5;
+  sim.ThenDismissMessageBox();
+  std::string home, version;
+  sim.Then([&](SimWindowSystem&) {
+    home = HomePage;
+    version = VersionText;
+  });
+  sim.ThenRightClick({1, 1});
+  sim.ThenChoose("About Velumen");
+  std::string about;
+  sim.Then([&](SimWindowSystem& s) { about = s.windows.at(s.OpenBox()).text; });
+  sim.ThenKeyPress(vcl::kVkReturn);
+  sim.ThenKeyRelease(vcl::kVkEscape);
+  RunProgram(sim);
+  EXPECT_EQ(home, "http://www.korvanta.example/eng/");
+  EXPECT_EQ(version, "1.3");
+  EXPECT_EQ(about.rfind("Velumen version 1.3\r", 0), 0u);
+}
+
+}  // namespace
