@@ -1,5 +1,5 @@
 # The three commands of the README. Each installs what is missing first.
-.PHONY: setup exe host run test test-host test-asan test-exe test-e2e fuzz bench clean
+.PHONY: setup exe host run test test-host test-asan test-fuzz test-exe test-e2e bench clean
 
 BUILD := build
 JOBS  := $(shell nproc)
@@ -26,13 +26,25 @@ test-asan: setup
 	cmake --build $(BUILD)/asan -j $(JOBS)
 	cd $(BUILD)/asan && ctest --output-on-failure -j $(JOBS)
 
+# The command-line splitter against its reference; FUZZ_SECONDS=600 by hand.
+FUZZ_SECONDS ?= 30
+test-fuzz: setup
+	mkdir -p $(BUILD)/fuzz/corpus
+	clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -I. \
+	  tests/fuzz/command_line_fuzz.cpp platform/command_line.cpp -o $(BUILD)/fuzz/command_line_fuzz
+	cp -n tests/fuzz/corpus/* $(BUILD)/fuzz/corpus/
+	$(BUILD)/fuzz/command_line_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=40000 \
+	  -print_final_stats=1 $(BUILD)/fuzz/corpus >$(BUILD)/fuzz/log 2>&1 \
+	  || { tail -n 40 $(BUILD)/fuzz/log; echo "fuzzing found a fault" >&2; exit 1; }
+	@tail -n 4 $(BUILD)/fuzz/log
+
 test-exe: exe
 	/usr/bin/python3 res/check_exe.py $(BUILD)/win32/Vexo.exe
 
 test-e2e: exe
 	bash e2e/run.sh
 
-test: test-host test-asan test-exe test-e2e
+test: test-host test-asan test-fuzz test-exe test-e2e
 	@echo "All test tiers passed."
 
 bench: exe
