@@ -43,10 +43,12 @@ class InformationBox : public MessageTarget, public FocusOwner {
     }
 
     // The remembered form is the focused one again before anything can be
-    // activated, so that getting the focus back raises no activation.
+    // activated, so that getting the focus back raises no activation. The
+    // windows are enabled just before the box goes, so that the system hands
+    // the activation back to them and not to another program.
     app_.SetFocusedForm(remembered);
-    ws.ShowWindow(handle_, kSwHide);
     app_.EnableTaskWindows(disabled);
+    ws.ShowWindow(handle_, kSwHide);
     app_.RestoreTopMosts();
     if (active != 0) ws.SetActiveWindow(active);
     ws.DestroyWindow(handle_);

@@ -228,6 +228,9 @@ void Win32WindowSystem::EnableWindow(WindowHandle window, bool enable) {
 WindowHandle Win32WindowSystem::GetActiveWindow() { return Handle(::GetActiveWindow()); }
 
 void Win32WindowSystem::SetActiveWindow(WindowHandle window) {
+  // Activating again after a box means being the foreground window again;
+  // the program took the last input, so the system lets it.
+  SetForegroundWindow(Hwnd(window));
   ::SetActiveWindow(Hwnd(window));
 }
 
