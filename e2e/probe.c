@@ -1,0 +1,321 @@
+/* probe.exe: looks at windows, the registry and the screen from inside the
+ * same Wine prefix as the program under test. One JSON object per line.
+ *
+ *   probe.exe windows [PID]            top-level windows (of PID), with children
+ *   probe.exe reg KEYPATH              values under HKCU\KEYPATH, stored bytes
+ *   probe.exe regdel KEYPATH           deletes HKCU\KEYPATH with its subtree
+ *   probe.exe regset KEYPATH NAME TEXT writes a REG_SZ value
+ *   probe.exe pixel X Y [X Y ...]      screen colours
+ *   probe.exe post HWND MSG WPARAM LPARAM
+ *   probe.exe startup [ANYTHING]       stores how this process was started
+ *   probe.exe serve                    the above, one command a line on stdin
+ *
+ * serve takes each line's words separated by tabs, answers as the one-shot
+ * command would and ends each answer with {"done":EXITCODE}. It saves the
+ * emulated start of a Wine process per question, and while it runs it keeps
+ * the virtual desktop open, which otherwise closes when its last program ends.
+ *
+ * Numbers on the command line may be decimal or 0x hex. Window texts are the
+ * window's ANSI bytes, each byte written as the code point of the same value,
+ * so no byte is lost to a code page. Exit code 0 on success, 2 when a
+ * registry key is missing, 1 on any other failure.
+ */
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+static void json_bytes(const char *s)
+{
+    const unsigned char *c;
+    putchar('"');
+    for (c = (const unsigned char *)s; *c; c++) {
+        if (*c == '"' || *c == '\\') printf("\\%c", *c);
+        else if (*c < 0x20 || *c >= 0x7f) printf("\\u%04x", *c);
+        else putchar(*c);
+    }
+    putchar('"');
+}
+
+static void json_wide(const WCHAR *s)
+{
+    putchar('"');
+    for (; *s; s++) {
+        if (*s == '"' || *s == '\\') printf("\\%c", (char)*s);
+        else if (*s < 0x20 || *s >= 0x7f) printf("\\u%04x", (unsigned)*s);
+        else putchar((char)*s);
+    }
+    putchar('"');
+}
+
+static void json_rect(const char *name, HWND hwnd)
+{
+    RECT r = {0, 0, 0, 0};
+    GetWindowRect(hwnd, &r);
+    printf("\"%s\":[%ld,%ld,%ld,%ld]", name, r.left, r.top, r.right, r.bottom);
+}
+
+static unsigned long parse_number(const char *s, int *ok)
+{
+    char *end;
+    unsigned long v = strtoul(s, &end, 0);
+    if (*s == '\0' || *end != '\0') *ok = 0;
+    return v;
+}
+
+static int failed(const char *what, DWORD code)
+{
+    printf("{\"error\":\"%s\",\"code\":%lu}\n", what, (unsigned long)code);
+    return 1;
+}
+
+/* ---- windows ---------------------------------------------------------- */
+
+struct child_list { int count; };
+
+static BOOL CALLBACK print_child(HWND hwnd, LPARAM lp)
+{
+    struct child_list *list = (struct child_list *)lp;
+    char cls[256] = "", text[1024] = "";
+    GetClassNameA(hwnd, cls, sizeof cls);
+    GetWindowTextA(hwnd, text, sizeof text);
+    printf("%s{\"hwnd\":%lu,\"class\":", list->count++ ? "," : "",
+           (unsigned long)(ULONG_PTR)hwnd);
+    json_bytes(cls);
+    printf(",\"text\":");
+    json_bytes(text);
+    printf(",");
+    json_rect("rect", hwnd);
+    printf(",\"style\":%lu,\"id\":%d}", (unsigned long)GetWindowLongA(hwnd, GWL_STYLE),
+           GetDlgCtrlID(hwnd));
+    return TRUE;
+}
+
+struct window_filter { DWORD pid; int all; };
+
+static BOOL CALLBACK print_window(HWND hwnd, LPARAM lp)
+{
+    const struct window_filter *filter = (const struct window_filter *)lp;
+    char cls[256] = "", text[1024] = "";
+    DWORD pid = 0, tid = GetWindowThreadProcessId(hwnd, &pid);
+    LONG exstyle = GetWindowLongA(hwnd, GWL_EXSTYLE);
+    struct child_list children = {0};
+
+    if (!filter->all && pid != filter->pid) return TRUE;
+    GetClassNameA(hwnd, cls, sizeof cls);
+    GetWindowTextA(hwnd, text, sizeof text);
+    printf("{\"hwnd\":%lu,\"pid\":%lu,\"tid\":%lu,\"class\":", (unsigned long)(ULONG_PTR)hwnd,
+           (unsigned long)pid, (unsigned long)tid);
+    json_bytes(cls);
+    printf(",\"text\":");
+    json_bytes(text);
+    printf(",");
+    json_rect("rect", hwnd);
+    printf(",\"style\":%lu,\"exstyle\":%lu", (unsigned long)GetWindowLongA(hwnd, GWL_STYLE),
+           (unsigned long)exstyle);
+    printf(",\"enabled\":%s,\"visible\":%s,\"iconic\":%s,\"zoomed\":%s",
+           IsWindowEnabled(hwnd) ? "true" : "false", IsWindowVisible(hwnd) ? "true" : "false",
+           IsIconic(hwnd) ? "true" : "false", IsZoomed(hwnd) ? "true" : "false");
+    printf(",\"foreground\":%s,\"topmost\":%s,\"owner\":%lu,\"children\":[",
+           GetForegroundWindow() == hwnd ? "true" : "false",
+           (exstyle & WS_EX_TOPMOST) ? "true" : "false",
+           (unsigned long)(ULONG_PTR)GetWindow(hwnd, GW_OWNER));
+    EnumChildWindows(hwnd, print_child, (LPARAM)&children);
+    printf("]}\n");
+    return TRUE;
+}
+
+static int cmd_windows(int argc, char **argv)
+{
+    struct window_filter filter = {0, 1};
+    int ok = 1;
+    if (argc > 1) return failed("usage", 0);
+    if (argc == 1) {
+        filter.pid = parse_number(argv[0], &ok);
+        filter.all = 0;
+    }
+    if (!ok) return failed("usage", 0);
+    EnumWindows(print_window, (LPARAM)&filter);
+    return 0;
+}
+
+/* ---- registry ----------------------------------------------------------- */
+
+/* The W functions hand back the bytes as stored: a string written with an A
+ * function is kept as UTF-16, and its stored size tells whether the writer
+ * counted the terminating NUL. */
+static int cmd_reg(int argc, char **argv)
+{
+    HKEY key;
+    LONG rc;
+    DWORD i;
+    if (argc != 1) return failed("usage", 0);
+    rc = RegOpenKeyExA(HKEY_CURRENT_USER, argv[0], 0, KEY_READ, &key);
+    if (rc == ERROR_FILE_NOT_FOUND) return 2;
+    if (rc != ERROR_SUCCESS) return failed("RegOpenKeyEx", (DWORD)rc);
+    for (i = 0;; i++) {
+        WCHAR name[16384];
+        BYTE data[65536];
+        DWORD name_len = sizeof name / sizeof name[0], size = sizeof data, type = 0, b;
+        rc = RegEnumValueW(key, i, name, &name_len, NULL, &type, data, &size);
+        if (rc == ERROR_NO_MORE_ITEMS) break;
+        if (rc != ERROR_SUCCESS) {
+            RegCloseKey(key);
+            return failed("RegEnumValue", (DWORD)rc);
+        }
+        printf("{\"name\":");
+        json_wide(name);
+        printf(",\"type\":%lu,\"size\":%lu,\"data\":\"", (unsigned long)type, (unsigned long)size);
+        for (b = 0; b < size; b++) printf("%02x", data[b]);
+        printf("\"}\n");
+    }
+    RegCloseKey(key);
+    return 0;
+}
+
+static int cmd_regdel(int argc, char **argv)
+{
+    LONG rc;
+    if (argc != 1) return failed("usage", 0);
+    rc = RegDeleteTreeA(HKEY_CURRENT_USER, argv[0]);
+    if (rc == ERROR_SUCCESS) rc = RegDeleteKeyA(HKEY_CURRENT_USER, argv[0]);
+    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) return failed("RegDelete", (DWORD)rc);
+    return 0;
+}
+
+static int cmd_regset(int argc, char **argv)
+{
+    HKEY key;
+    LONG rc;
+    if (argc != 3) return failed("usage", 0);
+    rc = RegCreateKeyExA(HKEY_CURRENT_USER, argv[0], 0, NULL, 0, KEY_SET_VALUE, NULL, &key, NULL);
+    if (rc != ERROR_SUCCESS) return failed("RegCreateKeyEx", (DWORD)rc);
+    rc = RegSetValueExA(key, argv[1], 0, REG_SZ, (const BYTE *)argv[2], (DWORD)strlen(argv[2]) + 1);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS) return failed("RegSetValueEx", (DWORD)rc);
+    return 0;
+}
+
+/* ---- screen and messages -------------------------------------------------- */
+
+static int cmd_pixel(int argc, char **argv)
+{
+    HDC dc;
+    int i, ok = 1;
+    if (argc == 0 || argc % 2 != 0) return failed("usage", 0);
+    dc = GetDC(NULL);
+    if (!dc) return failed("GetDC", GetLastError());
+    for (i = 0; i < argc; i += 2) {
+        int x = (int)parse_number(argv[i], &ok), y = (int)parse_number(argv[i + 1], &ok);
+        COLORREF c = GetPixel(dc, x, y);
+        if (!ok) break;
+        if (c == CLR_INVALID) printf("{\"x\":%d,\"y\":%d,\"rgb\":null}\n", x, y);
+        else printf("{\"x\":%d,\"y\":%d,\"rgb\":[%d,%d,%d]}\n", x, y, GetRValue(c), GetGValue(c),
+                    GetBValue(c));
+    }
+    ReleaseDC(NULL, dc);
+    return ok ? 0 : failed("usage", 0);
+}
+
+static int cmd_post(int argc, char **argv)
+{
+    int ok = 1;
+    HWND hwnd;
+    UINT msg;
+    WPARAM wp;
+    LPARAM lp;
+    if (argc != 4) return failed("usage", 0);
+    hwnd = (HWND)(ULONG_PTR)parse_number(argv[0], &ok);
+    msg = (UINT)parse_number(argv[1], &ok);
+    wp = (WPARAM)parse_number(argv[2], &ok);
+    lp = (LPARAM)parse_number(argv[3], &ok);
+    if (!ok) return failed("usage", 0);
+    if (!PostMessageA(hwnd, msg, wp, lp)) return failed("PostMessage", GetLastError());
+    return 0;
+}
+
+/* Run under the launcher to check what a started program receives: the raw
+ * command line and the show request land in HKCU\Software\VelumenE2E,
+ * since a started program's output has nowhere else to go. */
+static int cmd_startup(int argc, char **argv)
+{
+    const char *cmdline = GetCommandLineA();
+    STARTUPINFOA si;
+    HKEY key;
+    LONG rc;
+    DWORD flags, show;
+    (void)argc;
+    (void)argv;
+    memset(&si, 0, sizeof si);
+    si.cb = sizeof si;
+    GetStartupInfoA(&si);
+    flags = si.dwFlags;
+    show = si.wShowWindow;
+    rc = RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\VelumenE2E", 0, NULL, 0, KEY_SET_VALUE, NULL,
+                         &key, NULL);
+    if (rc != ERROR_SUCCESS) return failed("RegCreateKeyEx", (DWORD)rc);
+    rc = RegSetValueExA(key, "cmdline", 0, REG_BINARY, (const BYTE *)cmdline, (DWORD)strlen(cmdline));
+    if (rc == ERROR_SUCCESS) rc = RegSetValueExA(key, "flags", 0, REG_DWORD, (const BYTE *)&flags, 4);
+    if (rc == ERROR_SUCCESS) rc = RegSetValueExA(key, "show", 0, REG_DWORD, (const BYTE *)&show, 4);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS) return failed("RegSetValueEx", (DWORD)rc);
+    return 0;
+}
+
+static int cmd_serve(int argc, char **argv);
+
+static const struct {
+    const char *name;
+    int (*run)(int, char **);
+} commands[] = {
+    {"windows", cmd_windows}, {"reg", cmd_reg},     {"regdel", cmd_regdel},
+    {"regset", cmd_regset},   {"pixel", cmd_pixel}, {"post", cmd_post},
+    {"startup", cmd_startup}, {"serve", cmd_serve},
+};
+
+/* argv[0] is the command's name. */
+static int dispatch(int argc, char **argv)
+{
+    size_t i;
+    for (i = 0; i < sizeof commands / sizeof commands[0]; i++)
+        if (argc >= 1 && strcmp(argv[0], commands[i].name) == 0) return commands[i].run(argc - 1, argv + 1);
+    fprintf(stderr, "usage: probe.exe windows|reg|regdel|regset|pixel|post|startup|serve ...\n");
+    return failed("usage", 0);
+}
+
+static int cmd_serve(int argc, char **argv)
+{
+    static char line[65536];
+    char *words[64];
+    (void)argv;
+    if (argc != 0) return failed("usage", 0);
+    if (!GetDesktopWindow()) return failed("GetDesktopWindow", GetLastError());
+    printf("{\"ready\":true}\n");
+    fflush(stdout);
+    while (fgets(line, sizeof line, stdin)) {
+        int n = 0, rc;
+        char *p = line;
+        line[strcspn(line, "\r\n")] = '\0';
+        while (n < 64) {
+            words[n++] = p;
+            p = strchr(p, '\t');
+            if (!p) break;
+            *p++ = '\0';
+        }
+        rc = strcmp(words[0], "serve") == 0 ? failed("usage", 0) : dispatch(n, words);
+        printf("{\"done\":%d}\n", rc);
+        fflush(stdout);
+    }
+    return 0;
+}
+
+int main(int argc, char **argv)
+{
+    int rc;
+    _setmode(_fileno(stdout), _O_BINARY); /* "\n", not "\r\n", for the harness */
+    rc = dispatch(argc - 1, argv + 1);
+    fflush(stdout);
+    return rc;
+}
