@@ -21,7 +21,8 @@ WIN32_DIR = ROOT / "build" / "win32"
 VEXO = WIN32_DIR / "Vexo.exe"
 LAUNCHER = WIN32_DIR / "e2e" / "launcher.exe"
 PROBE = WIN32_DIR / "e2e" / "probe.exe"
-OUT = ROOT / "build" / "e2e"
+# VELUMEN_E2E_OUT lets two runs go side by side, each with its own prefix.
+OUT = Path(os.environ.get("VELUMEN_E2E_OUT", ROOT / "build" / "e2e"))
 PREFIX = OUT / "prefix"
 LOG = OUT / "wine.log"
 
