@@ -18,7 +18,8 @@ from types import SimpleNamespace
 
 ROOT = Path(__file__).resolve().parent.parent
 WIN32_DIR = ROOT / "build" / "win32"
-VEXO = WIN32_DIR / "Vexo.exe"
+# VELUMEN_E2E_VEXO runs the scenarios against another build, e.g. a broken one.
+VEXO = Path(os.environ.get("VELUMEN_E2E_VEXO", WIN32_DIR / "Vexo.exe"))
 LAUNCHER = WIN32_DIR / "e2e" / "launcher.exe"
 PROBE = WIN32_DIR / "e2e" / "probe.exe"
 # VELUMEN_E2E_OUT lets two runs go side by side, each with its own prefix.
