@@ -24,20 +24,30 @@ void TForm::SetColor(TColor color) {
   if (handle_ != 0) Ws().Invalidate(handle_);
 }
 
+namespace {
+
+// The show command that puts a window into `state`. Minimising a shown window
+// activates the next one; the first showing of a minimised window takes
+// nothing from anybody.
+int ShowCommandFor(TWindowState state, bool first_showing) {
+  switch (state) {
+    case TWindowState::wsMinimized:
+      return first_showing ? kSwShowMinNoActive : kSwMinimize;
+    case TWindowState::wsMaximized:
+      return kSwShowMaximized;
+    case TWindowState::wsNormal:
+      break;
+  }
+  return kSwShowNormal;
+}
+
+}  // namespace
+
 void TForm::SetWindowState(TWindowState state) {
   if (state == window_state_) return;
   window_state_ = state;
-  if (handle_ == 0 || !Ws().IsWindowVisible(handle_)) return;
-  switch (state) {
-    case TWindowState::wsMinimized:
-      Ws().ShowWindow(handle_, kSwMinimize);
-      break;
-    case TWindowState::wsMaximized:
-      Ws().ShowWindow(handle_, kSwShowMaximized);
-      break;
-    case TWindowState::wsNormal:
-      Ws().ShowWindow(handle_, kSwShowNormal);
-      break;
+  if (handle_ != 0 && Ws().IsWindowVisible(handle_)) {
+    Ws().ShowWindow(handle_, ShowCommandFor(state, false));
   }
 }
 
@@ -53,20 +63,7 @@ void TForm::DoCreate() {
   if (OnCreate) application_.Guarded([this] { OnCreate(this); });
 }
 
-void TForm::Show() {
-  switch (window_state_) {
-    case TWindowState::wsMinimized:
-      // Only the taskbar entry shows, and nothing takes the focus.
-      Ws().ShowWindow(handle_, kSwShowMinNoActive);
-      break;
-    case TWindowState::wsMaximized:
-      Ws().ShowWindow(handle_, kSwShowMaximized);
-      break;
-    case TWindowState::wsNormal:
-      Ws().ShowWindow(handle_, kSwShowNormal);
-      break;
-  }
-}
+void TForm::Show() { Ws().ShowWindow(handle_, ShowCommandFor(window_state_, true)); }
 
 void TForm::Close() {
   // No handler may refuse the close; closing the main form ends the program.
