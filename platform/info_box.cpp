@@ -46,12 +46,14 @@ class InformationBox : public MessageTarget, public FocusOwner {
     // activated, so that getting the focus back raises no activation. The
     // windows are enabled just before the box goes, so that the system hands
     // the activation back to them and not to another program.
+    // The box is gone before the screen goes back into the top-most band:
+    // a hidden window it owns would keep the system from putting it there.
     app_.SetFocusedForm(remembered);
     app_.EnableTaskWindows(disabled);
     ws.ShowWindow(handle_, kSwHide);
+    ws.DestroyWindow(handle_);
     app_.RestoreTopMosts();
     if (active != 0) ws.SetActiveWindow(active);
-    ws.DestroyWindow(handle_);
     return result_;
   }
 

@@ -132,11 +132,11 @@ TEST(InfoBox, OpensInFrontOfADisabledNonTopMostScreenAndRestoresIt) {
   EXPECT_EQ(run.sim.menus.size(), 1u);
   EXPECT_EQ(CountInLog(run.sim, "DestroyInfoBox"), 1);
 
-  // Closing: enabled as the box goes, back on top, activated.
+  // Closing: enabled as the box goes, the box destroyed, back on top, activated.
   const std::vector<std::string> closing(run.sim.log.begin() + run.log_mark,
                                          run.sim.log.begin() + run.log_mark + 5);
-  EXPECT_EQ(closing, (std::vector<std::string>{"EnableWindow 1", "ShowBox 0", "SetTopmost 1",
-                                               "SetActiveWindow", "DestroyInfoBox"}));
+  EXPECT_EQ(closing, (std::vector<std::string>{"EnableWindow 1", "ShowBox 0", "DestroyInfoBox",
+                                               "SetTopmost 1", "SetActiveWindow"}));
 }
 
 TEST(InfoBox, DismissingKeysAndButtons) {
