@@ -98,8 +98,11 @@ def test_a_minimised_start_shows_the_screen_and_the_box_only_when_restored(e2e):
         assert bad is None, f"expected the desktop around the minimised window, seen {bad[2]} at {bad[:2]}"
 
     e2e.post(icon.hwnd, WM_SYSCOMMAND, SC_RESTORE)
+    # The probe reads the rectangle and the state one after the other, so a
+    # window caught mid-restore can be "not iconic" with the icon's rectangle.
     form = e2e.wait_window(app.pid, "the test screen restored",
-                           match=lambda w: is_form(w) and w.visible and not w.iconic)
+                           match=lambda w: is_form(w) and w.visible and not w.iconic
+                           and w.rect != icon.rect)
     box = wait_welcome_box(e2e, app, "after the restore")
     left, top, right, bottom = form.rect
     assert (left, top) == (192, 117) and not form.zoomed, f"expected the normal placement, seen {describe(form)}"

@@ -9,7 +9,7 @@ packages=(cmake make g++ libgtest-dev libgmock-dev
           g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
           wine wine32:i386 xvfb xdotool imagemagick x11-utils
           python3 python3-pefile clang libclang-rt-14-dev
-          wine64 qemu-user-static)
+          wine64 qemu-user-static libx11-dev libxcb1-dev)
 for p in "${packages[@]}"; do have "$p" || need+=("$p"); done
 
 # Some kernels run no 32-bit x86 code at all (exec gives ENOEXEC); Wine's
