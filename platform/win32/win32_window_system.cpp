@@ -373,7 +373,16 @@ void Win32WindowSystem::MessageBox(WindowHandle owner, const std::string& text,
 void Win32WindowSystem::ShellExecute(WindowHandle owner, const char* operation,
                                      const char* file, const char* parameters,
                                      const char* directory, int show_command) {
-  ShellExecuteA(Hwnd(owner), operation, file, parameters, directory, show_command);
+  // shell32 is loaded on first use: it is large, and a start that never
+  // opens the home page should not pay for loading it.
+  using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+  HMODULE shell = LoadLibraryA("shell32.dll");
+  if (shell == nullptr) return;
+  auto shell_execute =
+      reinterpret_cast<ShellExecuteFn>(reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteA")));
+  if (shell_execute != nullptr) {
+    shell_execute(Hwnd(owner), operation, file, parameters, directory, show_command);
+  }
 }
 
 RegResult Win32WindowSystem::RegCreateKeyEx(RegKey key, const std::string& sub_key,
