@@ -52,7 +52,9 @@ def boxes(e2e, app):
 
 
 def wait_box(e2e, app, what="an information box", timeout=20):
-    return e2e.wait_window(app.pid, what, match=lambda w: w.cls == BOX_CLASS and w.visible,
+    # A box shows a moment before the system activates it: wait for both.
+    return e2e.wait_window(app.pid, f"{what}, shown and in the foreground",
+                           match=lambda w: w.cls == BOX_CLASS and w.visible and w.foreground,
                            timeout=timeout)
 
 
