@@ -658,13 +658,13 @@ def build_table(data):
         dv = statistics.mean(abs(x - 500) for x in iv)
         dy = statistics.mean(abs(x - 500) for x in iy)
         p = worse_p(iv, iy)
-        add("flip interval, mean |x - 500 ms|", ms(dv), ms(dy),
+        add("flip interval, mean abs(x - 500 ms)", ms(dv), ms(dy),
             "<= yardstick's (not worse at p < 0.05)",
             f"{yes(dv <= dy or p >= 0.05)} (p = {p:.2f} that it is worse by chance)")
         drv = [r["drift"] for r in a[VEXO]]
         dry = [r["drift"] for r in a[YARDSTICK]]
         fmt = lambda d: "worst " + ms(max(d, key=abs)) + " (" + ", ".join(f"{x:+.1f}" for x in d) + ")"  # noqa: E731
-        add("drift: 20th flip - 20 x 500 ms from the first", fmt(drv), fmt(dry), "|drift| < 10 ms",
+        add("drift: 20th flip - 20 x 500 ms from the first", fmt(drv), fmt(dry), "abs(drift) < 10 ms",
             yes(max(abs(x) for x in drv) < 10))
         fv = [r["drift_fit"] for r in a[VEXO]]
         fy = [r["drift_fit"] for r in a[YARDSTICK]]

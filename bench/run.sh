@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The benchmark (make bench): Vexo.exe beside bench/yardstick.c under Wine on
 # a virtual X display of its own. Prints the table and writes build/bench.txt.
-# BENCH_RUNS, BENCH_ANIM_SESSIONS, BENCH_CYCLES and BENCH_CYCLE_SECONDS
+# BENCH_RUNS, BENCH_ANIM_SESSIONS, BENCH_RESTARTS, BENCH_CYCLES and BENCH_CYCLE_SECONDS
 # shorten or lengthen it (see bench/bench.py).
 set -euo pipefail
 cd "$(dirname "$0")/.."
