@@ -239,7 +239,8 @@ void Win32WindowSystem::FocusDefaultButton(WindowHandle box) {
 }
 
 void Win32WindowSystem::Invalidate(WindowHandle window) {
-  InvalidateRect(Hwnd(window), nullptr, TRUE);
+  // No erase: the paint itself fills the whole client, so one fill per change.
+  InvalidateRect(Hwnd(window), nullptr, FALSE);
 }
 
 void Win32WindowSystem::FillClient(WindowHandle window, TColor color) {
