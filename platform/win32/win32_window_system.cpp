@@ -109,7 +109,7 @@ LRESULT Win32WindowSystem::Route(HWND window, UINT message, WPARAM wparam,
       const MessageResult result = target->HandleMessage(m);
       paint_dc_ = previous;
       if (result.handled) return result.value;
-      break;
+      return DefWindowProcA(window, message, wparam, lparam);
     }
     case WM_RBUTTONUP:
       m.kind = MessageKind::kRightButtonUp;
@@ -160,10 +160,8 @@ LRESULT Win32WindowSystem::Route(HWND window, UINT message, WPARAM wparam,
     default:
       return DefWindowProcA(window, message, wparam, lparam);
   }
-  if (message != WM_ERASEBKGND) {
-    const MessageResult result = target->HandleMessage(m);
-    if (result.handled) return result.value;
-  }
+  const MessageResult result = target->HandleMessage(m);
+  if (result.handled) return result.value;
   return DefWindowProcA(window, message, wparam, lparam);
 }
 
