@@ -8,7 +8,7 @@ have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok ins
 packages=(cmake make g++ libgtest-dev libgmock-dev
           g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
           wine wine32:i386 xvfb xdotool imagemagick x11-utils
-          python3 python3-pefile clang libclang-rt-14-dev
+          python3 python3-pefile python3-pytest python3-pytest-timeout clang libclang-rt-14-dev
           wine64 qemu-user-static libx11-dev libxcb1-dev)
 for p in "${packages[@]}"; do have "$p" || need+=("$p"); done
 
