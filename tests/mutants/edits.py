@@ -57,9 +57,9 @@ EDITS = [
 
     # --- Menu opening and choice (platform/form.cpp, platform/menu.cpp) ---
     Edit("platform/menu.cpp",
-         """if (item->Command() == command && !item->IsSeparator()) return item;""",
-         """if (item->Command() == command) return item;""",
-         "a separator cannot be chosen"),
+         """entries.push_back({item->Caption(), item->Command(), item->IsSeparator()});""",
+         """entries.push_back({item->Caption(), item->Command(), false});""",
+         "a separator is a line in the menu, not an entry that can be chosen"),
     Edit("platform/form.cpp",
          """if (key == kVkApps && !shift.alt) OpenPopupMenu({0, 0});""",
          """if (key == kVkApps) OpenPopupMenu({0, 0});""",
@@ -73,7 +73,8 @@ EDITS = [
       // The menu opens from the button and key releases alone.
       return MessageResult::Handled();""",
          """    case MessageKind::kContextMenu:
-      return MessageResult::Default();""",
+      application_.Guarded([&] { OpenPopupMenu(message.point); });
+      return MessageResult::Handled();""",
          "the system's context-menu message opens nothing (no second menu)"),
     Edit("platform/form.cpp",
          """  const WindowHandle capture = Ws().GetCapture();
@@ -150,9 +151,10 @@ EDITS = [
       break;""",
          "any number of lone quote pairs before a word are skipped"),
     Edit("platform/command_line.cpp",
-         """      if (pos < end && line[pos] == '"') ++pos;""",
-         """      ++pos;""",
-         "an unterminated quote ends at the end of the line, not past it"),
+         """      if (pos < end && line[pos] == '"') ++pos;
+""",
+         "",
+         "the closing quote ends the quoted part of a word"),
     Edit("platform/command_line.cpp",
          """  for (int i = 0; i <= n; ++i) {""",
          """  for (int i = 0; i < n; ++i) {""",
@@ -284,10 +286,12 @@ EDITS = [
          "OK has the focus when the box opens"),
     Edit("platform/info_box.cpp",
          """    app_.SetFocusedForm(remembered);
-    app_.EnableTaskWindows(disabled);""",
+    app_.EnableTaskWindows(disabled);
+    ws.ShowWindow(handle_, kSwHide);""",
          """    app_.EnableTaskWindows(disabled);
+    ws.ShowWindow(handle_, kSwHide);
     app_.SetFocusedForm(remembered);""",
-         "the remembered form is focused again before the windows are enabled"),
+         "the remembered form is focused again before the box goes"),
     Edit("platform/info_box.cpp",
          """    ws.DestroyWindow(handle_);
     app_.RestoreTopMosts();""",
