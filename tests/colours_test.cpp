@@ -40,6 +40,20 @@ void Reach(ScriptedSim& sim, State state) {
   Choose(sim, entry);
 }
 
+TEST(Colours, EachEntryShowsItsExactColour) {
+  const std::pair<const char*, vcl::TColor> entries[] = {
+      {"Gray", 0xC0C0C0}, {"Green", 0x808040}, {"White", 0xFFFFFF}, {"Black", 0x000000}};
+  ScriptedSim sim = NoWelcomeSim();
+  std::vector<vcl::TColor> shown;
+  for (const auto& [entry, colour] : entries) {
+    Choose(sim, entry);
+    sim.Then([&shown](ScriptedSim& s) { shown.push_back(*s.Screen().shown_color); });
+  }
+  sim.ThenKeyRelease(vcl::kVkEscape);
+  EXPECT_EQ(RunProgram(sim), 0);
+  EXPECT_EQ(shown, (std::vector<vcl::TColor>{0xC0C0C0, 0x808040, 0xFFFFFF, 0x000000}));
+}
+
 TEST(Colours, StateTable) {
   const State black{kBlackColor, false}, gray{kGrayColor, false}, green{kGreenColor, false},
       white{kWhiteColor, false}, white_running{kWhiteColor, true},
@@ -192,10 +206,13 @@ TEST(Animation, NoTickAfterAStopAndNoTimerAtStart) {
   Choose(sim, "White-Green animation");
   sim.ThenAdvance(600);
   Choose(sim, "Gray");
+  std::size_t timers_after_stop = 99;
+  sim.Then([&](ScriptedSim& s) { timers_after_stop = s.RunningTimers().size(); });
   sim.ThenAdvance(5000);
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);
   EXPECT_EQ(timers_at_start, 0u);
+  EXPECT_EQ(timers_after_stop, 0u) << "the system timer is killed";
   EXPECT_EQ(sim.ScreenFills().back().second, kGrayColor);
   EXPECT_EQ(ChangesAfter(sim, 0).back().first, 600u);
 }
@@ -204,13 +221,11 @@ TEST(Animation, RefusedTimerIsReportedLeavesWhiteAndRecoversAfterAStop) {
   ScriptedSim sim = NoWelcomeSim();
   sim.refuse_timers = true;
   Choose(sim, "White-Green animation");
+  vcl::TColor colour_after_failure = 0;
+  sim.Then([&](ScriptedSim&) { colour_after_failure = Form1->Color(); });
   sim.ThenDismissMessageBox();
   Choose(sim, "White-Green animation");  // Enabled is still true: nothing
-  vcl::TColor colour_after_failure = 0;
-  sim.Then([&](ScriptedSim& s) {
-    colour_after_failure = Form1->Color();
-    s.refuse_timers = false;
-  });
+  sim.Then([&](ScriptedSim& s) { s.refuse_timers = false; });
   Choose(sim, "Black");
   Choose(sim, "White-Green animation");
   sim.ThenAdvance(500);

@@ -192,6 +192,17 @@ TEST(Ending, QuitRequestIsQueuedAndTheScreenStaysUntilTheLoopEnds) {
   EXPECT_EQ(VersionText, "");
 }
 
+TEST(Ending, ACancelledEndOfTheSessionLeavesTheProgramRunning) {
+  ScriptedSim sim = NoWelcomeSim();
+  sim.ThenPost(vcl::MessageKind::kEndSession, false);
+  bool running = false;
+  sim.Then([&](ScriptedSim& s) { running = !s.Screen().destroyed; });
+  sim.ThenKeyRelease(vcl::kVkEscape);
+  EXPECT_EQ(RunProgram(sim), 0);
+  EXPECT_TRUE(running);
+  EXPECT_FALSE(sim.script_ran_out);
+}
+
 TEST(Ending, WindowsEndingInEveryStateGivesExitCodeZero) {
   struct Case {
     const char* name;

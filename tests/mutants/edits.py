@@ -30,9 +30,8 @@ EDITS = [
          """  color_ = color;""",
          "assigning an unchanged Color does nothing (no repaint)"),
     Edit("platform/form.cpp",
-         """  color_ = color;
-  if (handle_ != 0) Ws().Invalidate(handle_);""",
-         """  color_ = color;""",
+         """  if (handle_ != 0) Ws().Invalidate(handle_, false);""",
+         "",
          "a new colour is painted at once"),
 
     # --- Timer (platform/timer.cpp) ---
@@ -125,9 +124,21 @@ EDITS = [
          """static_cast<unsigned char>(message.back()) >= '.'""",
          "a message that ends in '.' gets no second full stop"),
     Edit("platform/application.cpp",
-         """  const WindowHandle owner = main_form_ != nullptr ? main_form_->Handle() : 0;""",
-         """  const WindowHandle owner = active;""",
-         "the error box is owned by the main form, not by the active window"),
+         """active != 0 && ws_.IsWindowEnabled(active) ? active : TaskbarWindow();""",
+         """active != 0 && ws_.IsWindowEnabled(active) ? active : 0;""",
+         "the error box is owned by the window that bears the taskbar entry, hidden or not"),
+    Edit("platform/application.cpp",
+         """active != 0 && ws_.IsWindowEnabled(active) ? active : TaskbarWindow();""",
+         """TaskbarWindow();""",
+         "over an active box of ours, the error box is that box's, so the activation returns to it"),
+    Edit("platform/application.cpp",
+         """std::vector<WindowHandle> disabled = DisableTaskWindows(owner);""",
+         """std::vector<WindowHandle> disabled = DisableTaskWindows(0);""",
+         "the message box disables its owner itself, so the activation comes back to it"),
+    Edit("platform/application.cpp",
+         """for (const WindowHandle window : ws_.ThreadWindows()) {""",
+         """for (const WindowHandle window : std::vector<WindowHandle>{TaskbarWindow()}) {""",
+         "every visible, enabled window of the program is disabled, open boxes included"),
     Edit("platform/application.cpp",
          """  NormalizeTopMosts();
   ws_.MessageBox""",
@@ -219,6 +230,26 @@ EDITS = [
   WriteRegString(Ws(), kKeyPath, "prisoten", "ja");""",
          "the presence value is written before the version"),
 
+    # --- The window's look and the taskbar (platform/form.cpp) ---
+    Edit("platform/form.cpp",
+         """  look.minimize_box = look.taskbar_entry;""",
+         """  look.minimize_box = false;""",
+         "the shell can minimise the test screen from its taskbar entry"),
+    Edit("platform/form.cpp",
+         """      Ws().FillClient(handle_, color_);
+      return MessageResult::Handled(1);""",
+         """      Ws().FillClient(handle_, clBlack);
+      return MessageResult::Handled(1);""",
+         "erasing fills with the colour of the moment"),
+    Edit("platform/form.cpp",
+         """    case MessageKind::kRightButtonDown:
+      // Only the release opens the menu.
+      return MessageResult::Default();""",
+         """    case MessageKind::kRightButtonDown:
+      application_.Guarded([&] { OpenPopupMenu(message.point); });
+      return MessageResult::Handled();""",
+         "pressing the right button opens nothing"),
+
     # --- End of the program and of the session (platform/form.cpp) ---
     Edit("platform/form.cpp",
          """    case MessageKind::kClose:
@@ -280,10 +311,25 @@ EDITS = [
          """if (message.id == kIdOk) {""",
          "the box's cancel command (Esc) closes it like OK"),
     Edit("platform/info_box.cpp",
-         """    ws.FocusDefaultButton(handle_);
+         """        if (!message.flag) return MessageResult::Default();
+        app_.Ws().FocusButton(handle_, kIdOk);
+        return MessageResult::Handled();""",
+         """        return MessageResult::Default();""",
+         "OK has the focus whenever the box is activated"),
+    Edit("platform/info_box.cpp",
+         """if (IsDialogKey(message.key) && message.shift.Any())""",
+         """if (IsDialogKey(message.key) && message.shift.alt)""",
+         "Enter and Esc with Shift or Ctrl do nothing to the box"),
+    Edit("platform/info_box.cpp",
+         """  return key == kVkReturn || key == kVkEscape || key == kVkCancel;""",
+         """  return key == kVkReturn || key == kVkEscape;""",
+         "Ctrl+Break does nothing to the box"),
+    Edit("platform/info_box.cpp",
+         """    const std::vector<WindowHandle> disabled = app_.DisableTaskWindows(0);
 """,
-         "",
-         "OK has the focus when the box opens"),
+         """    const std::vector<WindowHandle> disabled;
+""",
+         "the screen takes no input while a box is open"),
     Edit("platform/info_box.cpp",
          """    app_.SetFocusedForm(remembered);
     app_.EnableTaskWindows(disabled);
