@@ -88,7 +88,15 @@ void TForm::DoCreate() {
   if (OnCreate) application_.Guarded([this] { OnCreate(this); });
 }
 
-void TForm::Show() { Ws().ShowWindow(handle_, ShowCommandFor(window_state_, true)); }
+void TForm::Show() {
+  Ws().ShowWindow(handle_, ShowCommandFor(window_state_, true));
+  // Already active and focused while hidden: no new focus message comes.
+  if (Ws().GetFocus() == handle_ && CanTakeFocus()) application_.FocusReceived(*this);
+}
+
+bool TForm::CanTakeFocus() const {
+  return Ws().IsWindowVisible(handle_) && Ws().IsWindowEnabled(handle_);
+}
 
 void TForm::Close() {
   // No handler may refuse the close; closing the main form ends the program.
@@ -166,7 +174,13 @@ MessageResult TForm::HandleMessage(const Message& message) {
     case MessageKind::kDialogKey:
       return MessageResult::Default();
     case MessageKind::kSetFocus:
-      application_.Guarded([this] { application_.FocusReceived(*this); });
+      // The system can hand the focus to the window while it is hidden (a
+      // box it owns closing during the start-up) or disabled (under a box):
+      // the form is activated only by a focus it can use. Show() counts one
+      // it got while hidden.
+      if (CanTakeFocus()) {
+        application_.Guarded([this] { application_.FocusReceived(*this); });
+      }
       return MessageResult::Handled();
     case MessageKind::kSize:
       // Followed only while shown, so that the state recorded at creation

@@ -96,6 +96,7 @@ class TForm : public TComponent, public MessageTarget, public FocusOwner {
 
  private:
   WindowLook Look() const;
+  bool CanTakeFocus() const;
   void OpenPopupMenu(Point client_point);
   void KeyUp(VirtualKey key, TShiftState shift);
   TTimer* FindTimer(std::uint32_t id) const;

@@ -119,6 +119,8 @@ class WindowSystem {
   // The thread's active window; none while another program is active.
   virtual WindowHandle GetActiveWindow() = 0;
   virtual void SetActiveWindow(WindowHandle window) = 0;
+  // The thread's window with the keyboard focus; none when it has none.
+  virtual WindowHandle GetFocus() = 0;
   virtual void FocusButton(WindowHandle box, std::uint32_t id) = 0;
   virtual void Invalidate(WindowHandle window, bool erase) = 0;
   // Fills the client area; valid while a paint or erase message is handled.

@@ -781,7 +781,22 @@ void SimWindowSystem::MessageBox(WindowHandle owner, const std::string& text,
   }
   dismiss_message_box_ = false;
   if (disables_owner) SetEnabled(owner, true);
-  Hide(h);
+  // EndDialog hides the box without activating anything, then hands the
+  // activation to the owner, shown or hidden, enabled or not; only an
+  // ownerless box lets the system pick the next window (Wine's and
+  // ReactOS's EndDialog).
+  const bool was_active = active == h;
+  Window& shown = windows.at(h);
+  shown.visible = false;
+  if (focus == h) focus = 0;
+  Uncover(h);
+  if (was_active) {
+    if (owner != 0) {
+      Activate(owner);
+    } else {
+      ActivateOtherWindow(h);
+    }
+  }
   windows.at(h).destroyed = true;
   z_order.erase(std::find(z_order.begin(), z_order.end(), h));
 }

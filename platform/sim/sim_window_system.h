@@ -176,6 +176,7 @@ class SimWindowSystem : public WindowSystem {
   void EnableWindow(WindowHandle window, bool enable) override;
   WindowHandle GetActiveWindow() override { return IsOurs(active) ? active : 0; }
   void SetActiveWindow(WindowHandle window) override;
+  WindowHandle GetFocus() override { return IsOurs(focus) ? focus : 0; }
   void FocusButton(WindowHandle box, std::uint32_t id) override;
   void Invalidate(WindowHandle window, bool erase) override;
   void FillClient(WindowHandle window, TColor color) override;

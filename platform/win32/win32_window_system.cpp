@@ -285,6 +285,8 @@ void Win32WindowSystem::SetActiveWindow(WindowHandle window) {
   ::SetActiveWindow(Hwnd(window));
 }
 
+WindowHandle Win32WindowSystem::GetFocus() { return Handle(::GetFocus()); }
+
 void Win32WindowSystem::FocusButton(WindowHandle box, std::uint32_t id) {
   ::SetFocus(GetDlgItem(Hwnd(box), static_cast<int>(id)));
 }

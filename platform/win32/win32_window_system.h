@@ -38,6 +38,7 @@ class Win32WindowSystem final : public WindowSystem {
   void EnableWindow(WindowHandle window, bool enable) override;
   WindowHandle GetActiveWindow() override;
   void SetActiveWindow(WindowHandle window) override;
+  WindowHandle GetFocus() override;
   void FocusButton(WindowHandle box, std::uint32_t id) override;
   void Invalidate(WindowHandle window, bool erase) override;
   void FillClient(WindowHandle window, TColor color) override;

@@ -103,6 +103,22 @@ EDITS = [
   focused_ = &owner;""",
          "a form counts as focused before its OnActivate runs"),
 
+    Edit("platform/form.cpp",
+         """      if (CanTakeFocus()) {
+        application_.Guarded([this] { application_.FocusReceived(*this); });
+      }""",
+         """      application_.Guarded([this] { application_.FocusReceived(*this); });""",
+         "a focus the hidden screen gets from the start-up error box shows no welcome box before the screen"),
+    Edit("platform/form.cpp",
+         """  return Ws().IsWindowVisible(handle_) && Ws().IsWindowEnabled(handle_);""",
+         """  return Ws().IsWindowVisible(handle_);""",
+         "a focus the disabled screen gets under a box raises no second activation"),
+    Edit("platform/form.cpp",
+         """  if (Ws().GetFocus() == handle_ && CanTakeFocus()) application_.FocusReceived(*this);
+""",
+         "",
+         "a screen focused while hidden is activated when it shows (the welcome box follows)"),
+
     # --- Top-most nesting (platform/application.cpp) ---
     Edit("platform/application.cpp",
          """  if (topmost_level_++ != 0) return;""",
