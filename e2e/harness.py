@@ -4,6 +4,7 @@ One Session per run owns Xvfb, a wineserver and a long-running probe; every
 scenario gets the same Session, reset by begin(). Every process the session
 starts is ended by close(), also after a failure, Ctrl-C or a timeout.
 """
+import ctypes
 import json
 import os
 import queue
@@ -460,6 +461,43 @@ class Session:
     def post(self, hwnd, msg, wparam=0, lparam=0):
         self._probe_ok("post", hwnd, msg, wparam, lparam)
 
+    def regvolatile(self, key):
+        self._probe_ok("regvolatile", key)
+
+    def workarea(self, rect=None):
+        """The work area (left, top, right, bottom), after setting it to rect."""
+        return tuple(self._probe_ok("workarea", *(rect or ()))[0]["workarea"])
+
+    def metrics(self):
+        """The screen size, the work area and the DPI as Windows programs see them."""
+        return SimpleNamespace(**self._probe_ok("workarea")[0])
+
+    def foreground(self, hwnd):
+        self._probe_ok("foreground", hwnd)
+
+    def focus(self, tid):
+        """The keyboard focus and the active window of a thread: hwnd or 0."""
+        return SimpleNamespace(**self._probe_ok("focus", tid)[0])
+
+    def textfit(self, hwnd):
+        """How the window's text lays out in the message-box font at the
+        window's width: client and need as [width, height], line height."""
+        return SimpleNamespace(**self._probe_ok("textfit", hwnd)[0])
+
+    def accessible(self, hwnd):
+        """(exit code, answer): name and role through AccessibleObjectFromWindow."""
+        rc, lines = self.probe("acc", hwnd)
+        return rc, lines[0] if lines else None
+
+    def end_session(self):
+        """Ends the Windows session for every program of the prefix."""
+        self.wine("wineboot", "--end-session", timeout=60)
+
+    def cursor_image(self):
+        """The pointer's picture as the X server shows it: (width, height,
+        hot spot x, hot spot y, ARGB pixels)."""
+        return _cursor_image(self.display)
+
     # ---- X screen ----------------------------------------------------------
 
     def _x(self, argv, what):
@@ -524,6 +562,38 @@ class Session:
         self.key(key)
         for m in reversed(modifiers):
             self.keyup(m)
+
+
+class _XFixesCursorImage(ctypes.Structure):
+    _fields_ = [("x", ctypes.c_short), ("y", ctypes.c_short), ("width", ctypes.c_ushort),
+                ("height", ctypes.c_ushort), ("xhot", ctypes.c_ushort), ("yhot", ctypes.c_ushort),
+                ("cursor_serial", ctypes.c_ulong), ("pixels", ctypes.POINTER(ctypes.c_ulong)),
+                ("atom", ctypes.c_ulong), ("name", ctypes.c_char_p)]
+
+
+def _cursor_image(display):
+    x11 = ctypes.CDLL("libX11.so.6")
+    xfixes = ctypes.CDLL("libXfixes.so.3")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    x11.XFree.argtypes = [ctypes.c_void_p]
+    xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(_XFixesCursorImage)
+    xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
+    dpy = x11.XOpenDisplay(display.encode())
+    if not dpy:
+        raise HarnessError(f"cannot open the X display {display}")
+    try:
+        image = xfixes.XFixesGetCursorImage(dpy)
+        if not image:
+            raise HarnessError("XFixesGetCursorImage gave nothing")
+        c = image.contents
+        pixels = tuple(c.pixels[i] & 0xFFFFFFFF for i in range(c.width * c.height))
+        result = (c.width, c.height, c.xhot, c.yhot, pixels)
+        x11.XFree(image)
+        return result
+    finally:
+        x11.XCloseDisplay(dpy)
 
 
 def describe(w):
