@@ -4,12 +4,12 @@ import time
 import pytest
 
 import harness
-from harness import SC_MINIMIZE, SC_RESTORE, WM_SYSCOMMAND
+from harness import SC_MINIMIZE, SC_RESTORE, WM_SYSCOMMAND, wait_until
 from helpers import (BLACK, CR, GREEN, HOW_TO, WELCOME, WHITE, assert_animating,
                      assert_information_box, assert_no_box_for, assert_screen_behind_box,
-                     assert_steady, choose, click_entry, form_now, form_window, mismatch_outside,
-                     name, open_menu, press_ok, start, wait_box, wait_box_gone, wait_flip,
-                     wait_running)
+                     assert_steady, boxes, choose, click_entry, end_with_escape, form_now,
+                     form_window, mismatch_outside, name, ok_button, open_menu, press_ok, start,
+                     text_child, wait_box, wait_box_gone, wait_flip, wait_running)
 
 ABOUT = ("Velumen version 1.3" + CR + "Copyright (C) Korvanta" + CR +
          "      [www.korvanta.example]" + CR + "http://www.korvanta.example/eng/free/" + CR +
@@ -132,3 +132,83 @@ def test_about_during_the_animation_stops_it_at_the_colour_of_that_moment(e2e):
     wait_box_gone(e2e, app)
     assert_steady(e2e, colour, 1.5, "after the about box closed")
     e2e.wait_screen(colour, what=f"{name(colour)} edge to edge after the about box")
+
+
+def assert_box_stays(e2e, app, what, seconds=0.7):
+    """For `seconds` the box stays open and the program runs."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        assert [w for w in boxes(e2e, app) if w.visible], f"{what} closed the box"
+        assert app.running(), f"{what} ended the program"
+        time.sleep(0.1)
+
+
+@pytest.mark.parametrize("modifier", ["shift", "ctrl", "alt"])
+def test_enter_esc_and_break_with_a_modifier_held_leave_the_box_open(e2e, modifier):
+    app = start(e2e, args="")
+    wait_box(e2e, app, "the welcome box")
+    for key in ("Return", "Escape", "Pause"):  # Ctrl+Pause is Ctrl+Break
+        e2e.key_holding([modifier], key)
+        assert_box_stays(e2e, app, f"{modifier}+{key}")
+        wait_box(e2e, app, f"the welcome box still active after {modifier}+{key}")
+    # Plain Enter still presses OK, on the press.
+    e2e.keydown("Return")
+    try:
+        wait_box_gone(e2e, app, "the welcome box to close on the press of Enter")
+    finally:
+        e2e.keyup("Return")
+    wait_running(e2e, app, "after the box closed")
+    end_with_escape(e2e, app)
+
+
+def test_space_presses_ok(e2e):
+    app = start(e2e, args="")
+    box = wait_box(e2e, app, "the welcome box")
+    focus = e2e.focus(box.tid)
+    assert focus.focus == ok_button(box).hwnd, f"the focus is on {focus.focus}, not on OK"
+    e2e.key("space")
+    wait_box_gone(e2e, app, "the welcome box to close on Space")
+    wait_running(e2e, app, "after Space pressed OK")
+
+
+@pytest.mark.parametrize("back", ["click", "SetForegroundWindow"])
+def test_ok_keeps_the_focus_after_another_program_was_active(e2e, back):
+    app = start(e2e, args="")
+    box = wait_box(e2e, app, "the welcome box")
+    other = e2e.launch(NOTEPAD)
+    cover = e2e.wait_window(other.pid, "another program in the foreground",
+                            match=lambda w: w.foreground, timeout=60).rect
+    if back == "click":
+        # A point of the box's title bar or bottom edge that notepad leaves free.
+        left, top, right, bottom = box.rect
+        free = [(x, y) for y in (top + 8, bottom - 6) for x in range(left + 10, right - 30, 10)
+                if not (cover[0] <= x < cover[2] and cover[1] <= y < cover[3])]
+        assert free, f"notepad {cover} covers the whole box {box.rect}"
+        e2e.click(*free[0])
+    else:
+        e2e.foreground(box.hwnd)
+    wait_box(e2e, app, f"the welcome box active again after a {back}")
+    ok = ok_button(box).hwnd
+    wait_until("the focus back on OK",
+               lambda: ((f := e2e.focus(box.tid).focus) == ok, f"focus on {f}, OK is {ok}"), 5)
+    e2e.key("space")
+    wait_box_gone(e2e, app, "the welcome box to close on Space")
+
+
+def test_a_screen_reader_reads_the_text_and_the_ok_button(e2e):
+    app = start(e2e, args="")
+    box = wait_box(e2e, app, "the welcome box")
+    # Wine's generic proxy calls every window a client (10), where Windows'
+    # own proxies for static and button controls say text and push button.
+    ROLE_SYSTEM_CLIENT, ROLE_SYSTEM_STATICTEXT, ROLE_SYSTEM_PUSHBUTTON = 0x0A, 0x29, 0x2B
+    answers = {}
+    for what, child in (("text", text_child(box)), ("OK", ok_button(box))):
+        rc, answer = e2e.accessible(child.hwnd)
+        answers[what] = (rc, answer)
+    print(f"accessibility answers: {answers}")
+    assert answers["text"][0] == 0 and answers["OK"][0] == 0, f"no accessible object: {answers}"
+    text, ok = answers["text"][1], answers["OK"][1]
+    assert text["name"] == WELCOME and text["role"] in (ROLE_SYSTEM_STATICTEXT, ROLE_SYSTEM_CLIENT), \
+        f"the text: {text}"
+    assert ok["name"] == "OK" and ok["role"] in (ROLE_SYSTEM_PUSHBUTTON, ROLE_SYSTEM_CLIENT), \
+        f"the button: {ok}"

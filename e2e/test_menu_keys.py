@@ -3,7 +3,8 @@ menu key, and the key releases that end the program."""
 import pytest
 
 from harness import SCREEN_H, SCREEN_W, describe
-from helpers import (BLACK, assert_nothing_opens, menus, open_menu, outside, start, wait_exit,
+from helpers import (BLACK, GRAY, assert_nothing_opens, assert_steady, boxes, cancel_menu, choose,
+                     click_entry, end_with_escape, menus, open_menu, outside, start, wait_exit,
                      wait_menu, wait_no_menu)
 
 
@@ -81,3 +82,21 @@ def test_esc_ends_the_program_whatever_modifier_is_held(e2e, modifier):
     finally:
         e2e.keyup(modifier)
     assert code == 0, f"{modifier}: exit code {code}, expected 0"
+
+
+def test_an_entry_chosen_with_the_right_button_runs_and_a_separator_runs_nothing(e2e):
+    app = start(e2e)
+    choose(e2e, app, "Gray", button=3)
+    e2e.wait_screen(GRAY, what="gray edge to edge after 'Gray' chosen with the right button")
+
+    for separator in (0, 1):
+        menu = open_menu(e2e, app, 100, 100)
+        click_entry(e2e, app, menu, ("separator", separator))
+        # The menu stays open and nothing runs; closing it runs nothing either.
+        assert_steady(e2e, GRAY, 0.8, f"after a click on separator {separator}", point=(700, 500))
+        assert menus(e2e, app), f"a click on separator {separator} closed the menu"
+        assert not boxes(e2e, app) and app.running(), f"separator {separator} ran a command"
+        cancel_menu(e2e, app, menu)
+        assert_steady(e2e, GRAY, 0.5, f"after the menu closed on separator {separator}",
+                      point=(700, 500), whole=True)
+    end_with_escape(e2e, app)
