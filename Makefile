@@ -1,5 +1,5 @@
 # The three commands of the README. Each installs what is missing first.
-.PHONY: setup exe host run test test-host test-asan test-fuzz test-exe test-e2e bench clean
+.PHONY: setup exe host run test test-host test-asan test-fuzz test-exe test-e2e mutants bench clean
 
 BUILD := build
 JOBS  := $(shell nproc)
@@ -38,6 +38,11 @@ test-fuzz: setup
 	  || { tail -n 40 $(BUILD)/fuzz/log; echo "fuzzing found a fault" >&2; exit 1; }
 	@tail -n 4 $(BUILD)/fuzz/log
 
+# Each edit in tests/mutants/edits.py breaks a rule of the core; a host test
+# must fail on every one. Builds in its own copy under build/mutants.
+mutants: setup
+	/usr/bin/python3 tests/mutants/run.py
+
 test-exe: exe
 	/usr/bin/python3 res/check_exe.py $(BUILD)/win32/Vexo.exe
 	/usr/bin/python3 -m pytest -p no:cacheprovider -q res/test_resources.py
@@ -45,7 +50,7 @@ test-exe: exe
 test-e2e: exe
 	bash e2e/run.sh
 
-test: test-host test-asan test-fuzz test-exe test-e2e
+test: test-host mutants test-asan test-fuzz test-exe test-e2e
 	@echo "All test tiers passed."
 
 bench: exe

@@ -75,8 +75,16 @@ void TApplication::HandleException(const std::exception& error) {
   if (capture != 0) ws_.SendCancelMode(capture);
   const std::string text = ErrorBoxText(error.what());
   const WindowHandle active = ws_.GetActiveWindow();
-  const WindowHandle owner = main_form_ != nullptr ? main_form_->Handle() : 0;
-  std::vector<WindowHandle> disabled = DisableTaskWindows(0);
+  // Owned by the window that bears the taskbar entry, hidden or not (an
+  // ownerless box would get an entry of its own, and the start-up show
+  // request with it), or by the open box of ours that is active in front of
+  // it, so that the error box stays in front of that one.
+  const WindowHandle owner =
+      active != 0 && ws_.IsWindowEnabled(active) ? active : TaskbarWindow();
+  // The message box disables its owner and enables it again before it goes,
+  // so that the system hands the activation back to the owner and not to
+  // another program. The other windows are ours to disable.
+  std::vector<WindowHandle> disabled = DisableTaskWindows(owner);
   NormalizeTopMosts();
   ws_.MessageBox(owner, text, Title(), kMbOk | kMbIconStop);
   RestoreTopMosts();
@@ -84,11 +92,14 @@ void TApplication::HandleException(const std::exception& error) {
   if (active != 0) ws_.SetActiveWindow(active);
 }
 
+WindowHandle TApplication::TaskbarWindow() const {
+  return forms_.empty() ? 0 : forms_.front()->Handle();
+}
+
 std::vector<WindowHandle> TApplication::DisableTaskWindows(WindowHandle except) {
   std::vector<WindowHandle> disabled;
-  for (const auto& form : forms_) {
-    const WindowHandle window = form->Handle();
-    if (window == 0 || window == except) continue;
+  for (const WindowHandle window : ws_.ThreadWindows()) {
+    if (window == except) continue;
     if (ws_.IsWindowVisible(window) && ws_.IsWindowEnabled(window)) {
       ws_.EnableWindow(window, false);
       disabled.push_back(window);

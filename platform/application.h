@@ -38,6 +38,8 @@ class TApplication {
     InitializeForm(*ref);
   }
   TForm* MainForm() const { return main_form_; }
+  // The window that bears the program's taskbar entry: the first form's.
+  WindowHandle TaskbarWindow() const;
 
   // Shows the main form as the start-up show request says, then runs the
   // message loop until the quit request.
@@ -58,7 +60,8 @@ class TApplication {
   // Runs a handler, reporting whatever escapes it.
   void Guarded(const std::function<void()>& handler);
 
-  // Around a modal box: the other windows disabled, and the top-most ones
+  // Around a modal box: the thread's other visible, enabled windows disabled
+  // (forms and open boxes alike), and the top-most ones
   // taken out of their band (nested: only the outermost puts them back).
   std::vector<WindowHandle> DisableTaskWindows(WindowHandle except);
   void EnableTaskWindows(const std::vector<WindowHandle>& windows);

@@ -21,7 +21,8 @@ WindowSystem& TForm::Ws() const { return application_.Ws(); }
 void TForm::SetColor(TColor color) {
   if (color == color_) return;
   color_ = color;
-  if (handle_ != 0) Ws().Invalidate(handle_);
+  // No erase: the paint fills the whole client itself, once per change.
+  if (handle_ != 0) Ws().Invalidate(handle_, false);
 }
 
 namespace {
@@ -55,8 +56,32 @@ void TForm::CreateHandle() {
   FormWindowParams params;
   params.caption = Caption;
   params.normal_placement = {Left, Top, Left + ClientWidth, Top + ClientHeight};
+  params.look = Look();
   handle_ = Ws().CreateFormWindow(params, this);
   if (FormStyle == TFormStyle::fsStayOnTop) Ws().SetTopmost(handle_, true);
+}
+
+WindowLook TForm::Look() const {
+  WindowLook look;
+  switch (BorderStyle) {
+    case TBorderStyle::bsNone:  // no frame, title bar, system menu or buttons
+      look.frame = FrameKind::kNone;
+      break;
+  }
+  // The first form bears the program's taskbar entry. The shell minimises a
+  // window from its entry only when it has the minimise style, which draws
+  // nothing on a window without a frame.
+  look.taskbar_entry = application_.MainForm() == nullptr;
+  look.minimize_box = look.taskbar_entry;
+  switch (Cursor) {
+    case TCursor::crArrow:
+      look.pointer = PointerShape::kArrow;
+      break;
+  }
+  // The system's own erase, before the first paint, in the first colour:
+  // nothing else can flash.
+  look.background = color_;
+  return look;
 }
 
 void TForm::DoCreate() {
@@ -106,6 +131,9 @@ MessageResult TForm::HandleMessage(const Message& message) {
     case MessageKind::kRightButtonUp:
       application_.Guarded([&] { OpenPopupMenu(message.point); });
       return MessageResult::Handled();
+    case MessageKind::kRightButtonDown:
+      // Only the release opens the menu.
+      return MessageResult::Default();
     case MessageKind::kContextMenu:
       // The menu opens from the button and key releases alone.
       return MessageResult::Handled();
@@ -134,6 +162,9 @@ MessageResult TForm::HandleMessage(const Message& message) {
     case MessageKind::kEndSession:
       if (message.flag) application_.Halt();
       return MessageResult::Handled();
+    case MessageKind::kActivate:
+    case MessageKind::kDialogKey:
+      return MessageResult::Default();
     case MessageKind::kSetFocus:
       application_.Guarded([this] { application_.FocusReceived(*this); });
       return MessageResult::Handled();

@@ -16,6 +16,7 @@ class TApplication;
 class TPopupMenu;
 class TTimer;
 class WindowSystem;
+struct WindowLook;
 
 enum class TFormStyle { fsNormal, fsStayOnTop };
 enum class TBorderStyle { bsNone };
@@ -94,6 +95,7 @@ class TForm : public TComponent, public MessageTarget, public FocusOwner {
   void DoActivate() override;
 
  private:
+  WindowLook Look() const;
   void OpenPopupMenu(Point client_point);
   void KeyUp(VirtualKey key, TShiftState shift);
   TTimer* FindTimer(std::uint32_t id) const;

@@ -7,6 +7,12 @@
 namespace vcl {
 namespace {
 
+// Enter, Esc and Ctrl+Break: the keys with which the system presses a
+// dialog's default or cancel button.
+bool IsDialogKey(VirtualKey key) {
+  return key == kVkReturn || key == kVkEscape || key == kVkCancel;
+}
+
 class InformationBox : public MessageTarget, public FocusOwner {
  public:
   explicit InformationBox(TApplication& application) : app_(application) {}
@@ -19,19 +25,28 @@ class InformationBox : public MessageTarget, public FocusOwner {
     FocusOwner* remembered = app_.FocusedForm();
     app_.SetFocusedForm(this);
 
+    InfoBoxSpec spec;
+    spec.owner = screen_window;
+    spec.frame = FrameKind::kFixedDialog;
+    spec.title = "Information";
+    spec.icon = SystemIcon::kInformation;
+    spec.text = text;
+    // One OK: the default button, and the cancel button too (kIdCancel).
+    spec.button = {"OK", kIdOk, true};
+
     InfoBoxMeasures measures;
     measures.monitor = ws.MonitorRect(screen_window);
-    measures.font = ws.MessageFontMetrics();
+    measures.font = DialogBaseUnits(ws.MessageFontMeasures());
     measures.text = ws.MeasureText(text, TextWidthLimit(measures.monitor));
-    measures.icon_size = ws.InfoIconSize();
-    measures.frame = ws.InfoBoxFrame();
-    const InfoBoxGeometry geometry = LayOutInfoBox(measures);
+    measures.icon_size = ws.IconSize(spec.icon);
+    measures.frame = ws.FrameOf(spec.frame);
+    spec.geometry = LayOutInfoBox(measures);
 
     const std::vector<WindowHandle> disabled = app_.DisableTaskWindows(0);
     app_.NormalizeTopMosts();
-    handle_ = ws.CreateInfoBoxWindow(screen_window, "Information", text, geometry, this);
+    handle_ = ws.CreateInfoBoxWindow(spec, this);
+    // Shown and activated: the activation puts the focus on OK.
     ws.ShowWindow(handle_, kSwShowNormal);
-    ws.FocusDefaultButton(handle_);
 
     while (!closed_) {
       if (app_.ProcessMessage(handle_)) {
@@ -69,6 +84,17 @@ class InformationBox : public MessageTarget, public FocusOwner {
       case MessageKind::kClose:
         Finish(TModalResult::mrCancel);
         return MessageResult::Handled();
+      case MessageKind::kActivate:
+        // Whenever the box is activated, OK has the focus again, as a
+        // dialog restores its focus; the system would put it on the box.
+        if (!message.flag) return MessageResult::Default();
+        app_.Ws().FocusButton(handle_, kIdOk);
+        return MessageResult::Handled();
+      case MessageKind::kDialogKey:
+        // The system's dialog keys ignore Shift and Ctrl; the box takes
+        // Enter and Esc only when pressed alone.
+        if (IsDialogKey(message.key) && message.shift.Any()) return MessageResult::Handled();
+        return MessageResult::Default();
       default:
         return MessageResult::Default();
     }

@@ -16,6 +16,10 @@ int Down(int units, const FontMetrics& font) {
 
 }  // namespace
 
+FontMetrics DialogBaseUnits(const FontMeasures& font) {
+  return {(font.alphabet_width / 26 + 1) / 2, font.height};
+}
+
 int TextWidthLimit(const Rect& monitor) { return monitor.Width() / 2; }
 
 InfoBoxGeometry LayOutInfoBox(const InfoBoxMeasures& m) {

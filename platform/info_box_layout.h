@@ -14,6 +14,10 @@ struct InfoBoxMeasures {
   Rect monitor;         // the monitor that shows the test screen
 };
 
+// Dialog base units from the font: the average width of the letters,
+// rounded, and the character height.
+FontMetrics DialogBaseUnits(const FontMeasures& font);
+
 // Half the screen's width, integer division.
 int TextWidthLimit(const Rect& monitor);
 

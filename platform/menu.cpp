@@ -7,11 +7,11 @@ namespace vcl {
 TMenuItem::TMenuItem(std::string name, std::string caption,
                      TNotifyEvent on_click)
     : TComponent(std::move(name)),
-      caption_(std::move(caption)),
-      on_click_(std::move(on_click)) {}
+      OnClick(std::move(on_click)),
+      caption_(std::move(caption)) {}
 
 void TMenuItem::Click() {
-  if (on_click_) on_click_(this);
+  if (OnClick) OnClick(this);
 }
 
 TPopupMenu::TPopupMenu(std::string name, WindowSystem& ws)

@@ -23,9 +23,10 @@ class TMenuItem : public TComponent {
   // Runs OnClick with the entry as the sender.
   void Click();
 
+  TNotifyEvent OnClick;
+
  private:
   std::string caption_;
-  TNotifyEvent on_click_;
   std::uint32_t command_ = 0;
 };
 

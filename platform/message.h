@@ -11,6 +11,7 @@ namespace vcl {
 enum class MessageKind {
   kPaint,            // the window asks to be painted
   kEraseBackground,  // the window's background is to be erased
+  kRightButtonDown,  // point in client coordinates
   kRightButtonUp,    // point in client coordinates
   kKeyUp,            // key released (plain or with Alt held)
   kContextMenu,      // the system's own context-menu request
@@ -19,7 +20,9 @@ enum class MessageKind {
   kClose,            // a close request
   kQueryEndSession,  // Windows asks whether it may end
   kEndSession,       // Windows is ending when `flag` is set
+  kActivate,         // the window was activated (`flag` set) or deactivated
   kSetFocus,         // the window received the keyboard focus
+  kDialogKey,        // a key pressed in a dialog, before the system's dialog keys
   kSize,             // the window was minimised, maximised or restored
 };
 

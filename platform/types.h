@@ -32,8 +32,10 @@ enum ShowCommand : int {
 enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
 
 using VirtualKey = std::uint16_t;
+constexpr VirtualKey kVkCancel = 3;  // Ctrl+Break
 constexpr VirtualKey kVkReturn = 13;
 constexpr VirtualKey kVkEscape = 27;
+constexpr VirtualKey kVkSpace = 32;
 constexpr VirtualKey kVkApps = 93;
 
 // Modifier keys held at a key event.

@@ -12,10 +12,27 @@
 
 namespace vcl {
 
+// How a window looks and what the shell may do with it. The core decides;
+// a back end only translates it into the system's styles.
+enum class FrameKind {
+  kNone,         // no border, no title bar, no system menu, no buttons
+  kFixedDialog,  // a dialog frame: a title bar with a close button only
+};
+enum class PointerShape { kArrow };
+enum class SystemIcon { kInformation };
+
+struct WindowLook {
+  FrameKind frame = FrameKind::kNone;
+  bool taskbar_entry = false;  // the window bears the program's taskbar entry
+  bool minimize_box = false;   // the shell may minimise it; drawn only with a frame
+  PointerShape pointer = PointerShape::kArrow;
+  TColor background = clBlack;  // what the system erases with when the window does not
+};
+
 struct FormWindowParams {
   std::string caption;
   Rect normal_placement;  // the window's rectangle when not maximised
-  bool app_window = true;  // carries the program's taskbar entry
+  WindowLook look;
 };
 
 struct MenuEntry {
@@ -24,7 +41,14 @@ struct MenuEntry {
   bool separator = false;
 };
 
-// The message font's measures, for laying out the information box.
+// The message font as the system measures it: the width of the 52 letters
+// "A".."Z", "a".."z" side by side, and the character height.
+struct FontMeasures {
+  int alphabet_width = 0;
+  int height = 0;
+};
+
+// The font's dialog base units: the average character width and height.
 struct FontMetrics {
   int average_char_width = 0;
   int char_height = 0;
@@ -39,12 +63,29 @@ struct InfoBoxGeometry {
   Rect button;
 };
 
-// Frame thickness around the information box's client area.
+// Frame thickness around a window's client area.
 struct FrameInsets {
   int left = 0;
   int top = 0;
   int right = 0;
   int bottom = 0;
+};
+
+struct DialogButton {
+  std::string caption;
+  std::uint32_t id = 0;
+  bool is_default = false;  // the dialog keys' Enter presses it
+};
+
+// Everything the information box shows, decided by the core.
+struct InfoBoxSpec {
+  WindowHandle owner = 0;
+  FrameKind frame = FrameKind::kFixedDialog;
+  std::string title;
+  SystemIcon icon = SystemIcon::kInformation;
+  std::string text;
+  DialogButton button;
+  InfoBoxGeometry geometry;
 };
 
 constexpr std::uint32_t kIdOk = 1;
@@ -65,21 +106,21 @@ class WindowSystem {
   // Windows.
   virtual WindowHandle CreateFormWindow(const FormWindowParams& params,
                                         MessageTarget* target) = 0;
-  virtual WindowHandle CreateInfoBoxWindow(WindowHandle owner,
-                                           const std::string& title,
-                                           const std::string& text,
-                                           const InfoBoxGeometry& geometry,
+  virtual WindowHandle CreateInfoBoxWindow(const InfoBoxSpec& spec,
                                            MessageTarget* target) = 0;
   virtual void DestroyWindow(WindowHandle window) = 0;
+  // The thread's top-level windows, top first, hidden ones included.
+  virtual std::vector<WindowHandle> ThreadWindows() = 0;
   virtual void ShowWindow(WindowHandle window, int show_command) = 0;
   virtual void SetTopmost(WindowHandle window, bool topmost) = 0;
   virtual bool IsWindowVisible(WindowHandle window) = 0;
   virtual bool IsWindowEnabled(WindowHandle window) = 0;
   virtual void EnableWindow(WindowHandle window, bool enable) = 0;
+  // The thread's active window; none while another program is active.
   virtual WindowHandle GetActiveWindow() = 0;
   virtual void SetActiveWindow(WindowHandle window) = 0;
-  virtual void FocusDefaultButton(WindowHandle box) = 0;
-  virtual void Invalidate(WindowHandle window) = 0;
+  virtual void FocusButton(WindowHandle box, std::uint32_t id) = 0;
+  virtual void Invalidate(WindowHandle window, bool erase) = 0;
   // Fills the client area; valid while a paint or erase message is handled.
   virtual void FillClient(WindowHandle window, TColor color) = 0;
   virtual Point ClientToScreen(WindowHandle window, Point point) = 0;
@@ -88,10 +129,11 @@ class WindowSystem {
   virtual void SendCancelMode(WindowHandle window) = 0;
 
   // Information box measures, in the system's message-box font.
-  virtual FontMetrics MessageFontMetrics() = 0;
+  virtual FontMeasures MessageFontMeasures() = 0;
+  // The text as the box's text control lays it out in the message font.
   virtual Size MeasureText(const std::string& text, int max_width) = 0;
-  virtual int InfoIconSize() = 0;
-  virtual FrameInsets InfoBoxFrame() = 0;
+  virtual int IconSize(SystemIcon icon) = 0;
+  virtual FrameInsets FrameOf(FrameKind frame) = 0;
 
   // Menus. TrackPopupMenu is modal; a choice arrives later as kCommand.
   virtual MenuHandle CreatePopupMenu(const std::vector<MenuEntry>& entries) = 0;
@@ -104,12 +146,15 @@ class WindowSystem {
                         std::uint32_t interval_ms) = 0;
   virtual void KillTimer(WindowHandle window, std::uint32_t id) = 0;
 
-  // Message loop. `dialog` gets the system's dialog keys (Enter, Esc, Tab).
+  // Message loop. `dialog` gets the system's dialog keys (Enter, Esc, Tab);
+  // a key pressed in it goes to its target as kDialogKey first, and one the
+  // target handles goes no further.
   virtual PumpResult PumpMessage(WindowHandle dialog) = 0;
   virtual void WaitMessage() = 0;
   virtual void PostQuitMessage(int code) = 0;
 
-  // The error box: the system's message box.
+  // The error box: the system's message box, modal to `owner`, which it
+  // disables while it runs.
   virtual void MessageBox(WindowHandle owner, const std::string& text,
                           const std::string& caption, std::uint32_t flags) = 0;
 

@@ -2,23 +2,25 @@
 #include <gtest/gtest.h>
 
 #include "platform/exception.h"
-#include "sim_run.h"
+#include "screen/texts.h"
+#include "scripted_sim.h"
 
 using testing_support::CountInLog;
+using testing_support::LogPosition;
 using testing_support::NoWelcomeSim;
 using testing_support::RunProgram;
-using vcl::SimWindowSystem;
+using testing_support::ScriptedSim;
 
 namespace {
 
 TEST(ErrorReport, EachPlaceThatCallsAHandlerReportsAndGoesOn) {
   struct Case {
     const char* name;
-    std::function<void(SimWindowSystem&)> provoke;
+    std::function<void(ScriptedSim&)> provoke;
   } cases[] = {
       {"key release",
-       [](SimWindowSystem& s) {
-         s.Then([](SimWindowSystem&) {
+       [](ScriptedSim& s) {
+         s.Then([](ScriptedSim&) {
            Form1->OnKeyUp = [](vcl::TObject*, vcl::VirtualKey&, vcl::TShiftState) {
              throw vcl::Exception("Key handler failed");
              };
@@ -26,14 +28,14 @@ TEST(ErrorReport, EachPlaceThatCallsAHandlerReportsAndGoesOn) {
          s.ThenKeyRelease('A');
        }},
       {"menu choice",
-       [](SimWindowSystem& s) {
+       [](ScriptedSim& s) {
          s.refuse_timers = true;
          s.ThenRightClick({1, 1});
          s.ThenChoose("White-Green animation");
        }},
       {"timer tick",
-       [](SimWindowSystem& s) {
-         s.Then([](SimWindowSystem&) {
+       [](ScriptedSim& s) {
+         s.Then([](ScriptedSim&) {
            Form1->Timer1->SetOnTimer([](vcl::TObject*) { throw std::runtime_error("tick"); });
            Form1->Timer1->SetEnabled(true);
          });
@@ -42,13 +44,21 @@ TEST(ErrorReport, EachPlaceThatCallsAHandlerReportsAndGoesOn) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    SimWindowSystem sim = NoWelcomeSim();
+    ScriptedSim sim = NoWelcomeSim();
     c.provoke(sim);
-    sim.Then([](SimWindowSystem& s) { s.capture = s.FormWindow(); });
+    sim.Then([](ScriptedSim& s) { s.capture = s.FormWindow(); });
+    ScriptedSim::Window screen_during;
+    vcl::WindowHandle box_window = 0;
+    sim.Then([&](ScriptedSim& s) {
+      screen_during = s.Screen();
+      box_window = s.active;
+    });
     sim.ThenDismissMessageBox();
-    bool enabled_after = false;
-    sim.Then([&](SimWindowSystem& s) {
-      enabled_after = s.Screen().enabled && s.Screen().topmost;
+    ScriptedSim::Window screen_after;
+    bool screen_active_and_focused = false;
+    sim.Then([&](ScriptedSim& s) {
+      screen_after = s.Screen();
+      screen_active_and_focused = s.active == s.FormWindow() && s.focus == s.FormWindow();
       Form1->OnKeyUp = [](vcl::TObject*, vcl::VirtualKey& key, vcl::TShiftState) {
         if (key == vcl::kVkEscape) Form1->Close();
       };
@@ -58,29 +68,96 @@ TEST(ErrorReport, EachPlaceThatCallsAHandlerReportsAndGoesOn) {
     EXPECT_EQ(RunProgram(sim), 0);
     EXPECT_FALSE(sim.script_ran_out);
     ASSERT_EQ(sim.message_boxes.size(), 1u);
-    EXPECT_EQ(sim.message_boxes[0].caption, "Velumen");
-    EXPECT_EQ(sim.message_boxes[0].flags, vcl::kMbOk | vcl::kMbIconStop);
-    EXPECT_FALSE(sim.message_boxes[0].screen_enabled);
-    EXPECT_FALSE(sim.message_boxes[0].screen_topmost);
-    EXPECT_TRUE(enabled_after);
+    const auto& box = sim.message_boxes[0];
+    EXPECT_EQ(box.caption, "Velumen");
+    EXPECT_EQ(box.flags, vcl::kMbOk | vcl::kMbIconStop);
+    EXPECT_EQ(box.owner, sim.FormWindow());
+    EXPECT_EQ(box_window, box.window) << "the box is active";
+    EXPECT_FALSE(screen_during.enabled);
+    EXPECT_FALSE(screen_during.topmost);
+    EXPECT_TRUE(screen_after.enabled);
+    EXPECT_TRUE(screen_after.topmost);
+    EXPECT_TRUE(screen_active_and_focused);
+    // From the box straight back to the screen: no other program in between.
+    const auto box_at = std::find(sim.activations.begin(), sim.activations.end(), box.window);
+    ASSERT_NE(box_at, sim.activations.end());
+    ASSERT_NE(box_at + 1, sim.activations.end());
+    EXPECT_EQ(*(box_at + 1), sim.FormWindow());
   }
 }
 
+TEST(ErrorReport, AtStartUpTheBoxIsOwnedByTheHiddenScreenAndTheStartGoesOn) {
+  ScriptedSim sim;
+  sim.fail_registry_call = 5;  // setting "prisoten"
+  std::vector<vcl::WindowHandle> buttons_during;
+  bool screen_visible_during = true;
+  sim.Then([&](ScriptedSim& s) {
+    buttons_during = s.TaskbarButtons();
+    screen_visible_during = s.Screen().visible;
+  });
+  sim.ThenDismissMessageBox();
+  bool welcome_after = false;
+  bool screen_shown_after = false;
+  sim.Then([&](ScriptedSim& s) {
+    welcome_after = s.OpenBox() != 0 && s.windows.at(s.OpenBox()).text == WelcomeText("1.3");
+    screen_shown_after = s.Screen().visible && s.Screen().state == vcl::TWindowState::wsMaximized;
+  });
+  sim.ThenKeyPress(vcl::kVkReturn);
+  sim.ThenKeyRelease(vcl::kVkEscape);
+  EXPECT_EQ(RunProgram(sim), 0);
+  ASSERT_EQ(sim.message_boxes.size(), 1u);
+  EXPECT_EQ(sim.message_boxes[0].text, "Failed to set data for 'prisoten'");
+  EXPECT_EQ(sim.message_boxes[0].owner, sim.FormWindow());
+  EXPECT_TRUE(buttons_during.empty()) << "no taskbar button of the box's own";
+  EXPECT_FALSE(screen_visible_during);
+  EXPECT_TRUE(welcome_after);
+  EXPECT_TRUE(screen_shown_after);
+}
+
+TEST(ErrorReport, WhileAnotherProgramIsActiveAnOpenBoxIsDisabledToo) {
+  ScriptedSim sim;  // the welcome box is open
+  sim.Then([](ScriptedSim&) {
+    Form1->Timer1->SetOnTimer([](vcl::TObject*) { throw vcl::Exception("tick"); });
+    Form1->Timer1->SetEnabled(true);
+  });
+  sim.ThenSwitchAway();
+  sim.ThenAdvance(500);
+  bool box_enabled_during = true;
+  sim.Then([&](ScriptedSim& s) {
+    box_enabled_during = s.windows.at(s.OpenBox()).enabled;
+    Form1->Timer1->SetEnabled(false);
+  });
+  sim.ThenDismissMessageBox();
+  bool box_enabled_after = false;
+  sim.Then([&](ScriptedSim& s) { box_enabled_after = s.windows.at(s.OpenBox()).enabled; });
+  sim.ThenSwitchBack();
+  sim.ThenKeyPress(vcl::kVkReturn);
+  sim.ThenKeyRelease(vcl::kVkEscape);
+  EXPECT_EQ(RunProgram(sim), 0);
+  EXPECT_FALSE(sim.script_ran_out);
+  ASSERT_EQ(sim.message_boxes.size(), 1u);
+  EXPECT_EQ(sim.message_boxes[0].owner, sim.FormWindow());
+  EXPECT_FALSE(box_enabled_during);
+  EXPECT_TRUE(box_enabled_after);
+}
+
 TEST(ErrorReport, CancelsMouseCaptureBeforeTheBox) {
-  SimWindowSystem sim = NoWelcomeSim();
+  ScriptedSim sim = NoWelcomeSim();
   sim.refuse_timers = true;
   sim.ThenRightClick({1, 1});
-  sim.Then([](SimWindowSystem& s) { s.capture = s.FormWindow(); });
+  sim.Then([](ScriptedSim& s) { s.capture = s.FormWindow(); });
   sim.ThenChoose("White-Green animation");
   sim.ThenDismissMessageBox();
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);
-  const auto box = std::find(sim.log.begin(), sim.log.end(), "MessageBox");
-  ASSERT_NE(box, sim.log.end());
-  const auto menu_closed = std::find(sim.log.begin(), sim.log.end(), "MenuClosed");
-  const std::vector<std::string> before_box(menu_closed + 1, box);
-  EXPECT_EQ(before_box, (std::vector<std::string>{"SetTimer 500", "CancelMode", "EnableWindow 0",
-                                                  "SetTopmost 0"}));
+  const std::size_t menu_closed = LogPosition(sim, "MenuClosed");
+  const std::size_t box = LogPosition(sim, "MessageBox");
+  ASSERT_LT(menu_closed, box);
+  ASSERT_LT(box, sim.log.size());
+  const std::vector<std::string> before_box(sim.log.begin() + menu_closed + 1,
+                                            sim.log.begin() + box);
+  // The screen is the box's owner: the box disables it itself.
+  EXPECT_EQ(before_box, (std::vector<std::string>{"SetTimer 500", "CancelMode", "SetTopmost 0"}));
 }
 
 }  // namespace

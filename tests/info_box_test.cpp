@@ -3,12 +3,12 @@
 
 #include "platform/info_box_layout.h"
 #include "screen/texts.h"
-#include "sim_run.h"
+#include "scripted_sim.h"
 
 using testing_support::CountInLog;
 using testing_support::NoWelcomeSim;
 using testing_support::RunProgram;
-using vcl::SimWindowSystem;
+using testing_support::ScriptedSim;
 
 namespace {
 
@@ -38,7 +38,7 @@ TEST(Texts, AreTheProgramsOwnLetterForLetter) {
 }
 
 TEST(Layout, FitsHalfTheScreenWidensForALongWordAndGrowsWithLines) {
-  vcl::SimWindowSystem sim;
+  ScriptedSim sim;
   auto measure = [&](const std::string& text) {
     return sim.MeasureText(text, vcl::TextWidthLimit(sim.screen));
   };
@@ -85,25 +85,32 @@ TEST(Layout, CentresTheFramedBoxWithMarginsFromTheFont) {
 
 // Runs "About Velumen" and records the screen while the box is open.
 struct BoxRun {
-  SimWindowSystem sim = NoWelcomeSim();
-  SimWindowSystem::Window screen_during;
-  SimWindowSystem::Window box;
-  SimWindowSystem::Window screen_after;
+  ScriptedSim sim = NoWelcomeSim();
+  ScriptedSim::Window screen_during;
+  ScriptedSim::Window box;
+  ScriptedSim::Window screen_after;
   bool focus_on_screen_after = false;
+  bool ok_focused = false;
+  bool box_above_screen = false;
   int exit_code = -1;
   std::size_t log_mark = 0;
 
   void Open(const std::string& entry) {
     sim.ThenRightClick({10, 10});
     sim.ThenChoose(entry);
-    sim.Then([this](SimWindowSystem& s) {
+    sim.Then([this](ScriptedSim& s) {
       screen_during = s.Screen();
-      box = s.windows.at(s.OpenBox());
+      const vcl::WindowHandle handle = s.OpenBox();
+      box = s.windows.at(handle);
+      ok_focused = s.OkFocused(handle);
+      const auto& z = s.z_order;
+      box_above_screen = std::find(z.begin(), z.end(), handle) <
+                         std::find(z.begin(), z.end(), s.FormWindow());
       log_mark = s.log.size();
     });
   }
   void After() {
-    sim.Then([this](SimWindowSystem& s) {
+    sim.Then([this](ScriptedSim& s) {
       screen_after = s.Screen();
       focus_on_screen_after = s.focus == s.FormWindow();
     });
@@ -122,7 +129,13 @@ TEST(InfoBox, OpensInFrontOfADisabledNonTopMostScreenAndRestoresIt) {
 
   EXPECT_EQ(run.box.caption, "Information");
   EXPECT_EQ(run.box.text, AboutText("1.3"));
-  EXPECT_TRUE(run.box.button_focused);
+  EXPECT_EQ(run.box.box.icon, vcl::SystemIcon::kInformation);
+  EXPECT_EQ(run.box.box.frame, vcl::FrameKind::kFixedDialog);
+  EXPECT_EQ(run.box.box.button.caption, "OK");
+  EXPECT_EQ(run.box.box.button.id, vcl::kIdOk);
+  EXPECT_TRUE(run.box.box.button.is_default);
+  EXPECT_TRUE(run.ok_focused);
+  EXPECT_TRUE(run.box_above_screen);
   EXPECT_EQ(run.box.owner, run.sim.FormWindow());
   EXPECT_FALSE(run.screen_during.enabled);
   EXPECT_FALSE(run.screen_during.topmost);
@@ -133,6 +146,7 @@ TEST(InfoBox, OpensInFrontOfADisabledNonTopMostScreenAndRestoresIt) {
   EXPECT_EQ(CountInLog(run.sim, "DestroyInfoBox"), 1);
 
   // Closing: enabled as the box goes, the box destroyed, back on top, activated.
+  ASSERT_GE(run.sim.log.size(), run.log_mark + 5);
   const std::vector<std::string> closing(run.sim.log.begin() + run.log_mark,
                                          run.sim.log.begin() + run.log_mark + 5);
   EXPECT_EQ(closing, (std::vector<std::string>{"EnableWindow 1", "ShowBox 0", "DestroyInfoBox",
@@ -142,20 +156,20 @@ TEST(InfoBox, OpensInFrontOfADisabledNonTopMostScreenAndRestoresIt) {
 TEST(InfoBox, DismissingKeysAndButtons) {
   struct Case {
     const char* name;
-    std::function<void(SimWindowSystem&)> dismiss;
+    std::function<void(ScriptedSim&)> dismiss;
     bool program_ends;
   } cases[] = {
-      {"Enter", [](SimWindowSystem& s) { s.ThenKeyPress(vcl::kVkReturn); }, false},
-      {"Enter with Ctrl does nothing, then Enter",
-       [](SimWindowSystem& s) {
-         s.ThenKeyPress(vcl::kVkReturn, {false, true, false});
-         s.ThenKeyPress(vcl::kVkReturn);
+      {"Enter, on the press", [](ScriptedSim& s) { s.ThenKeyPress(vcl::kVkReturn); }, false},
+      {"Space, on the release",
+       [](ScriptedSim& s) {
+         s.ThenKeyPress(vcl::kVkSpace);
+         s.ThenKeyRelease(vcl::kVkSpace);
        },
        false},
-      {"mouse on OK", [](SimWindowSystem& s) { s.ThenClickBoxButton(); }, false},
-      {"close button", [](SimWindowSystem& s) { s.ThenCloseBox(); }, false},
+      {"mouse on OK", [](ScriptedSim& s) { s.ThenClickBoxButton(); }, false},
+      {"close button", [](ScriptedSim& s) { s.ThenCloseBox(); }, false},
       {"Esc: closes on the press, ends on the release",
-       [](SimWindowSystem& s) {
+       [](ScriptedSim& s) {
          s.ThenKeyPress(vcl::kVkEscape);
          s.ThenKeyRelease(vcl::kVkEscape);
        },
@@ -174,6 +188,94 @@ TEST(InfoBox, DismissingKeysAndButtons) {
   }
 }
 
+TEST(InfoBox, DialogKeysWithShiftCtrlOrAltDoNothing) {
+  const vcl::TShiftState shift{true, false, false}, ctrl{false, true, false},
+      alt{false, false, true};
+  struct Case {
+    const char* name;
+    vcl::VirtualKey key;
+    vcl::TShiftState held;
+  } cases[] = {
+      {"Shift+Enter", vcl::kVkReturn, shift}, {"Ctrl+Enter", vcl::kVkReturn, ctrl},
+      {"Alt+Enter", vcl::kVkReturn, alt},     {"Shift+Esc", vcl::kVkEscape, shift},
+      {"Ctrl+Esc", vcl::kVkEscape, ctrl},     {"Alt+Esc", vcl::kVkEscape, alt},
+      {"Ctrl+Break", vcl::kVkCancel, ctrl},   {"Ctrl+Shift+Break", vcl::kVkCancel, {true, true, false}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    BoxRun run;
+    run.Open("About Velumen");
+    run.sim.ThenKeyPress(c.key, c.held);
+    run.sim.ThenKeyRelease(c.key, c.held);
+    bool open_after = false;
+    run.sim.Then([&](ScriptedSim& s) { open_after = s.OpenBox() != 0; });
+    run.sim.ThenKeyPress(vcl::kVkReturn);  // plain Enter still presses OK
+    bool open_after_enter = true;
+    run.sim.Then([&](ScriptedSim& s) { open_after_enter = s.OpenBox() != 0; });
+    run.sim.ThenKeyRelease(vcl::kVkEscape);
+    EXPECT_EQ(RunProgram(run.sim), 0);
+    EXPECT_TRUE(open_after);
+    EXPECT_FALSE(open_after_enter);
+    EXPECT_FALSE(run.sim.script_ran_out);
+  }
+}
+
+TEST(InfoBox, OkHasTheFocusWheneverTheBoxIsActive) {
+  struct Case {
+    const char* name;
+    std::function<void(ScriptedSim&)> reactivate;
+  } cases[] = {
+      {"a click on the box after another program",
+       [](ScriptedSim& s) {
+         s.ThenSwitchAway();
+         s.Then([](ScriptedSim& t) { t.ClickWindow(t.OpenBox()); });
+       }},
+      {"a click on the disabled screen after another program",
+       [](ScriptedSim& s) {
+         s.ThenSwitchAway();
+         s.ThenSwitchBack();
+       }},
+      {"the taskbar button after another program",
+       [](ScriptedSim& s) {
+         s.ThenSwitchAway();
+         s.Then([](ScriptedSim& t) { t.ClickTaskbarButton(t.FormWindow()); });
+       }},
+      {"an error box over it",
+       [](ScriptedSim& s) {
+         s.Then([](ScriptedSim& t) {
+           t.refuse_timers = true;
+           vcl::Message m{vcl::MessageKind::kCommand};
+           m.id = Form1->WhiteGreenanimation1->Command();
+           t.PostTo(t.FormWindow(), m);
+         });
+         s.ThenDismissMessageBox();
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    BoxRun run;
+    run.Open("About Velumen");
+    c.reactivate(run.sim);
+    bool box_active = false;
+    bool ok_focused = false;
+    run.sim.Then([&](ScriptedSim& s) {
+      box_active = s.active == s.OpenBox();
+      ok_focused = s.OpenBox() != 0 && s.OkFocused(s.OpenBox());
+    });
+    // Space presses the focused OK.
+    run.sim.ThenKeyPress(vcl::kVkSpace);
+    run.sim.ThenKeyRelease(vcl::kVkSpace);
+    bool closed = false;
+    run.sim.Then([&](ScriptedSim& s) { closed = s.OpenBox() == 0; });
+    run.sim.ThenKeyRelease(vcl::kVkEscape);
+    EXPECT_EQ(RunProgram(run.sim), 0);
+    EXPECT_TRUE(box_active);
+    EXPECT_TRUE(ok_focused);
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(run.sim.script_ran_out);
+  }
+}
+
 TEST(InfoBox, AnimationStopsBeforeTheBoxAndStaysStopped) {
   BoxRun run;
   run.sim.ThenRightClick({10, 10});
@@ -188,25 +290,30 @@ TEST(InfoBox, AnimationStopsBeforeTheBoxAndStaysStopped) {
   RunProgram(run.sim);
   EXPECT_EQ(run.screen_during.shown_color, kGreenColor);
   EXPECT_EQ(run.screen_after.shown_color, kGreenColor);
-  EXPECT_EQ(run.sim.fills.back().second, kGreenColor);
+  EXPECT_EQ(run.sim.ScreenFills().back().second, kGreenColor);
 }
 
 TEST(InfoBox, RepaintsAndTicksGoOnBehindTheWelcomeBox) {
-  SimWindowSystem sim;
-  sim.Then([](SimWindowSystem&) {
+  ScriptedSim sim;
+  sim.Then([](ScriptedSim&) {
     Form1->Timer1->SetEnabled(true);  // ticks reach the form during the box
   });
   sim.ThenAdvance(1000);
-  std::size_t fills = 0;
-  sim.Then([&](SimWindowSystem& s) { fills = s.fills.size(); });
+  std::vector<vcl::TColor> shown;
+  sim.Then([&](ScriptedSim& s) {
+    for (const auto& fill : s.ScreenFills()) {
+      if (shown.empty() || shown.back() != fill.second) shown.push_back(fill.second);
+    }
+  });
   sim.ThenKeyPress(vcl::kVkReturn);
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);
-  EXPECT_EQ(fills, 3u);  // black, then white, green from two ticks
+  // black, then white and green from two ticks
+  EXPECT_EQ(shown, (std::vector<vcl::TColor>{kBlackColor, kWhiteColor, kGreenColor}));
 }
 
 TEST(InfoBox, QuitRequestClosesTheBoxAndTheProgramEnds) {
-  SimWindowSystem sim;
+  ScriptedSim sim;
   sim.ThenPostQuit();
   EXPECT_EQ(RunProgram(sim), 0);
   EXPECT_FALSE(sim.script_ran_out);
@@ -215,26 +322,49 @@ TEST(InfoBox, QuitRequestClosesTheBoxAndTheProgramEnds) {
 }
 
 TEST(InfoBox, NestedBoxesPutTheScreenBackOnTopOnlyAtTheOutermostClose) {
-  SimWindowSystem sim = NoWelcomeSim();
+  ScriptedSim sim = NoWelcomeSim();
   sim.refuse_timers = true;
   bool topmost_inside = true;
+  bool screen_topmost_under_error_box = true;
+  ScriptedSim::Window info_box_under_error_box;
+  vcl::WindowHandle info_box = 0;
+  std::size_t activations_before = 0;
   sim.ThenRightClick({10, 10});
   sim.ThenChoose("About Velumen");
   // A failing handler inside the box's loop opens the error box on top.
-  sim.Then([](SimWindowSystem& s) {
+  sim.Then([](ScriptedSim& s) {
     vcl::Message m{vcl::MessageKind::kCommand};
     m.id = Form1->WhiteGreenanimation1->Command();
-    s.windows.at(s.FormWindow()).target->HandleMessage(m);
+    s.PostTo(s.FormWindow(), m);
   });
-  sim.Then([&](SimWindowSystem& s) { topmost_inside = s.Screen().topmost; });
+  sim.Then([&](ScriptedSim& s) {
+    topmost_inside = s.Screen().topmost;
+    screen_topmost_under_error_box = s.Screen().topmost;
+    info_box = s.OpenBox();
+    info_box_under_error_box = s.windows.at(info_box);
+    activations_before = s.activations.size();
+  });
   sim.ThenDismissMessageBox();
-  sim.Then([&](SimWindowSystem& s) { topmost_inside = topmost_inside || s.Screen().topmost; });
+  bool ok_focused_after = false;
+  sim.Then([&](ScriptedSim& s) {
+    topmost_inside = topmost_inside || s.Screen().topmost;
+    ok_focused_after = s.OkFocused(info_box);
+  });
   sim.ThenKeyPress(vcl::kVkReturn);
   sim.ThenKeyRelease(vcl::kVkEscape);
   EXPECT_EQ(RunProgram(sim), 0);
-  EXPECT_EQ(sim.message_boxes.size(), 1u);
-  EXPECT_FALSE(sim.message_boxes[0].screen_topmost);
+  ASSERT_EQ(sim.message_boxes.size(), 1u);
+  EXPECT_FALSE(screen_topmost_under_error_box);
   EXPECT_FALSE(topmost_inside);
+  // The error box is in front of the information box, which is disabled
+  // under it and active again after it, with OK focused.
+  EXPECT_FALSE(info_box_under_error_box.enabled);
+  EXPECT_EQ(sim.message_boxes[0].owner, info_box);
+  EXPECT_TRUE(ok_focused_after);
+  const std::vector<vcl::WindowHandle> after(sim.activations.begin() + activations_before,
+                                             sim.activations.end());
+  ASSERT_FALSE(after.empty());
+  EXPECT_EQ(after.front(), info_box) << "straight back to the information box";
   EXPECT_EQ(CountInLog(sim, "SetTopmost 0"), 1);
   EXPECT_EQ(CountInLog(sim, "SetTopmost 1"), 2);  // at creation and after the box
 }

@@ -1,17 +1,17 @@
 // The pop-up menu and the keys of the test screen.
 #include <gtest/gtest.h>
 
-#include "sim_run.h"
+#include "scripted_sim.h"
 
 using testing_support::CountInLog;
 using testing_support::NoWelcomeSim;
 using testing_support::RunProgram;
-using vcl::SimWindowSystem;
+using testing_support::ScriptedSim;
 
 namespace {
 
 TEST(Menu, HasTheTwelveEntriesInOrder) {
-  SimWindowSystem sim = NoWelcomeSim();
+  ScriptedSim sim = NoWelcomeSim();
   sim.ThenRightClick({300, 200});
   sim.ThenCancelMenu();
   sim.ThenKeyRelease(vcl::kVkEscape);
@@ -27,7 +27,7 @@ TEST(Menu, HasTheTwelveEntriesInOrder) {
 }
 
 TEST(Menu, OpensAtEachRightButtonReleasePoint) {
-  SimWindowSystem sim = NoWelcomeSim();
+  ScriptedSim sim = NoWelcomeSim();
   sim.ThenRightButtonPressOnly({50, 60});
   sim.ThenRightClick({300, 200});
   sim.ThenCancelMenu();
@@ -43,8 +43,8 @@ TEST(Menu, OpensAtEachRightButtonReleasePoint) {
 }
 
 TEST(Menu, ReleaseCancelsAnyMouseCaptureFirst) {
-  SimWindowSystem sim = NoWelcomeSim();
-  sim.Then([](SimWindowSystem& s) { s.capture = s.FormWindow(); });
+  ScriptedSim sim = NoWelcomeSim();
+  sim.Then([](ScriptedSim& s) { s.capture = s.FormWindow(); });
   sim.ThenRightClick({3, 3});
   sim.ThenCancelMenu();
   sim.ThenKeyRelease(vcl::kVkEscape);
@@ -68,7 +68,7 @@ TEST(Menu, KeyboardOpeningRules) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    SimWindowSystem sim = NoWelcomeSim();
+    ScriptedSim sim = NoWelcomeSim();
     sim.ThenKeyRelease(c.key, c.shift);
     if (c.opens) sim.ThenCancelMenu();
     sim.ThenPost(vcl::MessageKind::kContextMenu);  // what the system makes of it
@@ -83,41 +83,83 @@ TEST(Menu, KeyboardOpeningRules) {
 }
 
 TEST(Menu, ChosenEntryRunsOnceAfterTheMenuHasClosed) {
-  SimWindowSystem sim = NoWelcomeSim();
+  ScriptedSim sim = NoWelcomeSim();
+  int runs = 0;
+  std::size_t ran_at = 0;
+  std::vector<vcl::MessageKind> running_inside;
+  sim.Then([&](ScriptedSim& s) {
+    vcl::TNotifyEvent gray = Form1->Gray->OnClick;
+    Form1->Gray->OnClick = [&s, &runs, &ran_at, &running_inside, gray](vcl::TObject* sender) {
+      ++runs;
+      ran_at = s.log.size();
+      running_inside = s.dispatching;
+      gray(sender);
+    };
+  });
   sim.ThenRightClick({10, 10});
   sim.ThenChoose("Gray");
   vcl::TColor after_choice = 0;
-  sim.Then([&](SimWindowSystem&) { after_choice = Form1->Color(); });
+  sim.Then([&](ScriptedSim&) { after_choice = Form1->Color(); });
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);
+  EXPECT_EQ(runs, 1);
   EXPECT_EQ(after_choice, kGrayColor);
-  auto closed = std::find(sim.log.begin(), sim.log.end(), "MenuClosed");
-  ASSERT_NE(closed, sim.log.end());
+  EXPECT_LT(testing_support::LogPosition(sim, "MenuClosed"), ran_at);
+  // Its own command message, not inside the release that opened the menu.
+  EXPECT_EQ(running_inside, std::vector<vcl::MessageKind>{vcl::MessageKind::kCommand});
   // The repaint of the new colour comes after the menu closed.
-  ASSERT_GE(sim.fills.size(), 2u);
-  EXPECT_EQ(sim.fills.back().second, kGrayColor);
+  ASSERT_GE(sim.ScreenFills().size(), 2u);
+  EXPECT_EQ(sim.ScreenFills().back().second, kGrayColor);
+}
+
+TEST(Menu, SeparatorsAreSeparatorLinesThatRunNothing) {
+  ScriptedSim sim = NoWelcomeSim();
+  sim.ThenRightClick({10, 10});
+  sim.ThenChoose("-");  // the system offers no way to choose it
+  // Nor does a command that names a separator run anything.
+  sim.Then([](ScriptedSim& s) {
+    vcl::Message m{vcl::MessageKind::kCommand};
+    m.id = Form1->N1->Command();
+    s.PostTo(s.FormWindow(), m);
+    m.id = Form1->N2->Command();
+    s.PostTo(s.FormWindow(), m);
+  });
+  bool running = false;
+  sim.Then([&](ScriptedSim& s) { running = !s.Screen().destroyed && s.log.back() != "PostQuitMessage 0"; });
+  sim.ThenKeyRelease(vcl::kVkEscape);
+  EXPECT_EQ(RunProgram(sim), 0);
+  ASSERT_EQ(sim.menus.size(), 1u);
+  std::vector<int> separators;
+  for (std::size_t i = 0; i < sim.menus[0].entries.size(); ++i) {
+    if (sim.menus[0].entries[i].separator) separators.push_back(static_cast<int>(i));
+  }
+  EXPECT_EQ(separators, (std::vector<int>{5, 10}));
+  EXPECT_TRUE(running);
+  EXPECT_EQ(CountInLog(sim, "PostQuitMessage 0"), 1) << "only from the Esc release";
 }
 
 TEST(Menu, CancelledMenuRunsNothing) {
-  SimWindowSystem sim = NoWelcomeSim();
+  ScriptedSim sim = NoWelcomeSim();
+  std::size_t fills_before = 0;
+  sim.Then([&](ScriptedSim& s) { fills_before = s.ScreenFills().size(); });
   sim.ThenRightClick({10, 10});
   sim.ThenCancelMenu();
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);
-  EXPECT_EQ(sim.fills.size(), 1u);
+  EXPECT_EQ(sim.ScreenFills().size(), fills_before);
   EXPECT_EQ(CountInLog(sim, "SetTimer 500"), 0);
   EXPECT_EQ(sim.shell_calls.size(), 0u);
 }
 
 TEST(Keys, OnlyEscReleaseEndsTheProgram) {
-  SimWindowSystem sim = NoWelcomeSim();
+  ScriptedSim sim = NoWelcomeSim();
   for (vcl::VirtualKey key : {vcl::VirtualKey(13), vcl::VirtualKey(32), vcl::VirtualKey(65),
                               vcl::VirtualKey(37), vcl::VirtualKey(9), vcl::VirtualKey(121)}) {
     sim.ThenKeyRelease(key);
   }
   sim.ThenKeyPress(vcl::kVkEscape);  // a press alone does nothing
   bool running = false;
-  sim.Then([&](SimWindowSystem& s) { running = !s.Screen().destroyed; });
+  sim.Then([&](ScriptedSim& s) { running = !s.Screen().destroyed; });
   sim.ThenKeyRelease(vcl::kVkEscape);
   EXPECT_EQ(RunProgram(sim), 0);
   EXPECT_TRUE(running);
@@ -125,7 +167,7 @@ TEST(Keys, OnlyEscReleaseEndsTheProgram) {
 }
 
 TEST(Keys, EscapeClosingTheMenuThenReleasedEndsTheProgram) {
-  SimWindowSystem sim = NoWelcomeSim();
+  ScriptedSim sim = NoWelcomeSim();
   sim.ThenRightClick({10, 10});
   sim.ThenCancelMenu();  // Esc pressed: the menu closes on the press
   sim.ThenKeyRelease(vcl::kVkEscape);

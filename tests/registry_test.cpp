@@ -1,25 +1,25 @@
 // The presence marker written at every start.
 #include <gtest/gtest.h>
 
-#include "sim_run.h"
+#include "scripted_sim.h"
 
 using testing_support::NoWelcomeSim;
 using testing_support::RunProgram;
-using vcl::SimWindowSystem;
+using testing_support::ScriptedSim;
 
 namespace {
 
 const char kKey[] = "HKCU\\Software\\Korvanta\\Velumen";
 using Bytes = std::vector<std::uint8_t>;
 
-std::vector<std::string> Functions(const SimWindowSystem& sim) {
+std::vector<std::string> Functions(const ScriptedSim& sim) {
   std::vector<std::string> names;
   for (const auto& c : sim.reg_calls) names.push_back(c.function);
   return names;
 }
 
 TEST(Registry, EveryStartMakesTheFourteenCallsWithTheirArguments) {
-  SimWindowSystem sim = NoWelcomeSim();
+  ScriptedSim sim = NoWelcomeSim();
   sim.ThenKeyRelease(vcl::kVkEscape);
   EXPECT_EQ(RunProgram(sim), 0);
 
@@ -61,7 +61,7 @@ TEST(Registry, EveryStartMakesTheFourteenCallsWithTheirArguments) {
 }
 
 TEST(Registry, LeavesWhatOthersPutInTheKeyAndOverwritesItsOwn) {
-  SimWindowSystem sim = NoWelcomeSim();
+  ScriptedSim sim = NoWelcomeSim();
   sim.registry[kKey]["other"] = {1, {'x', 0}};
   sim.registry[kKey]["prisoten"] = {1, {'n', 'e', 0}};
   sim.registry[std::string(kKey) + "\\Sub"]["v"] = {4, {1, 0, 0, 0}};
@@ -88,17 +88,17 @@ TEST(Registry, EachFailingStepIsReportedOrNotAndStartUpGoesOn) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.failing_call);
-    SimWindowSystem sim;  // with the welcome box
+    ScriptedSim sim;  // with the welcome box
     sim.fail_registry_call = row.failing_call;
     bool screen_hidden_during_error = false;
     if (*row.message) {
-      sim.Then([&](SimWindowSystem& s) {
+      sim.Then([&](ScriptedSim& s) {
         screen_hidden_during_error = !s.Screen().visible;
       });
       sim.ThenDismissMessageBox();
     }
     bool welcome_open = false;
-    sim.Then([&](SimWindowSystem& s) { welcome_open = s.OpenBox() != 0; });
+    sim.Then([&](ScriptedSim& s) { welcome_open = s.OpenBox() != 0; });
     sim.ThenKeyPress(vcl::kVkReturn);
     sim.ThenKeyRelease(vcl::kVkEscape);
     EXPECT_EQ(RunProgram(sim), 0);
@@ -122,18 +122,18 @@ TEST(Registry, EachFailingStepIsReportedOrNotAndStartUpGoesOn) {
 }
 
 TEST(Registry, HomePageAndVersionAreSetEvenWhenTheFirstWriteFails) {
-  SimWindowSystem sim = NoWelcomeSim();
+  ScriptedSim sim = NoWelcomeSim();
   sim.fail_registry_call = 5;
   sim.ThenDismissMessageBox();
   std::string home, version;
-  sim.Then([&](SimWindowSystem&) {
+  sim.Then([&](ScriptedSim&) {
     home = HomePage;
     version = VersionText;
   });
   sim.ThenRightClick({1, 1});
   sim.ThenChoose("About Velumen");
   std::string about;
-  sim.Then([&](SimWindowSystem& s) { about = s.windows.at(s.OpenBox()).text; });
+  sim.Then([&](ScriptedSim& s) { about = s.windows.at(s.OpenBox()).text; });
   sim.ThenKeyPress(vcl::kVkReturn);
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);

@@ -1,28 +1,28 @@
 // Start-up, the activation rule and the end of the program.
 #include <gtest/gtest.h>
 
-#include "sim_run.h"
+#include "scripted_sim.h"
 #include "screen/texts.h"
 
 using testing_support::CountInLog;
 using testing_support::NoWelcomeSim;
 using testing_support::RunProgram;
-using vcl::SimWindowSystem;
+using testing_support::ScriptedSim;
 using vcl::TWindowState;
 
 namespace {
 
-int WelcomeBoxes(const SimWindowSystem& sim) {
+int WelcomeBoxes(const ScriptedSim& sim) {
   int n = 0;
-  for (const auto& [h, w] : sim.windows) n += w.is_box && w.text == WelcomeText("1.3") ? 1 : 0;
+  for (const auto& [h, w] : sim.windows) n += w.kind == ScriptedSim::Kind::kInfoBox && w.text == WelcomeText("1.3") ? 1 : 0;
   return n;
 }
 
 TEST(StartUp, ShowsABlackTopMostMaximisedScreenAndEndsOnEscRelease) {
-  SimWindowSystem sim = NoWelcomeSim();
-  SimWindowSystem::Window seen;
+  ScriptedSim sim = NoWelcomeSim();
+  ScriptedSim::Window seen;
   bool focused = false;
-  sim.Then([&](SimWindowSystem& s) {
+  sim.Then([&](ScriptedSim& s) {
     seen = s.Screen();
     focused = s.focus == s.FormWindow();
   });
@@ -35,9 +35,9 @@ TEST(StartUp, ShowsABlackTopMostMaximisedScreenAndEndsOnEscRelease) {
   EXPECT_EQ(seen.state, TWindowState::wsMaximized);
   EXPECT_EQ(seen.caption, "Velumen");
   EXPECT_TRUE(focused);
-  ASSERT_FALSE(sim.fills.empty());
+  ASSERT_FALSE(sim.ScreenFills().empty());
   // The first thing ever painted is black, and nothing else was painted.
-  for (const auto& [time, colour] : sim.fills) EXPECT_EQ(colour, vcl::clBlack);
+  for (const auto& [time, colour] : sim.ScreenFills()) EXPECT_EQ(colour, vcl::clBlack);
   EXPECT_EQ(sim.fills_outside_paint, 0);
   EXPECT_EQ(seen.normal_placement.left, 192);
   EXPECT_EQ(seen.normal_placement.top, 117);
@@ -46,7 +46,7 @@ TEST(StartUp, ShowsABlackTopMostMaximisedScreenAndEndsOnEscRelease) {
 }
 
 TEST(StartUp, CreatesHiddenGoesTopMostThenShowsMaximisedOnce) {
-  SimWindowSystem sim = NoWelcomeSim();
+  ScriptedSim sim = NoWelcomeSim();
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);
   std::vector<std::string> start(sim.log.begin(), sim.log.begin() + 3);
@@ -63,7 +63,7 @@ TEST(StartUp, ShowRequestDecidesHowTheScreenFirstShows) {
                {10, "ShowWindow 3"}, {0, "ShowWindow 3"}, {7, "ShowWindow 7"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.show.value_or(-1));
-    SimWindowSystem sim = NoWelcomeSim();
+    ScriptedSim sim = NoWelcomeSim();
     sim.startup_show = c.show;
     sim.ThenRestoreFromTaskbar();
     sim.ThenKeyRelease(vcl::kVkEscape);
@@ -73,17 +73,17 @@ TEST(StartUp, ShowRequestDecidesHowTheScreenFirstShows) {
 }
 
 TEST(StartUp, MinimisedStartShowsNothingUntilRestoredThenTheNormalPlacementAndWelcome) {
-  SimWindowSystem sim;
+  ScriptedSim sim;
   sim.startup_show = vcl::kSwShowMinNoActive;
   int boxes_before_restore = -1;
-  SimWindowSystem::Window before;
-  SimWindowSystem::Window after;
-  sim.Then([&](SimWindowSystem& s) {
+  ScriptedSim::Window before;
+  ScriptedSim::Window after;
+  sim.Then([&](ScriptedSim& s) {
     before = s.Screen();
     boxes_before_restore = WelcomeBoxes(s);
   });
   sim.ThenRestoreFromTaskbar();  // the welcome box opens now
-  sim.Then([&](SimWindowSystem& s) { after = s.Screen(); });
+  sim.Then([&](ScriptedSim& s) { after = s.Screen(); });
   sim.ThenKeyPress(vcl::kVkReturn);
   sim.ThenKeyRelease(vcl::kVkEscape);
 
@@ -96,7 +96,7 @@ TEST(StartUp, MinimisedStartShowsNothingUntilRestoredThenTheNormalPlacementAndWe
 }
 
 TEST(Activation, WelcomeShowsOnceWhateverHappensAfter) {
-  SimWindowSystem sim;
+  ScriptedSim sim;
   sim.ThenKeyPress(vcl::kVkReturn);  // dismiss the welcome box
   sim.ThenSwitchAway();
   sim.ThenSwitchBack();
@@ -131,7 +131,7 @@ TEST(Activation, FirstArgumentDecidesTheWelcome) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.command_line);
-    SimWindowSystem sim;
+    ScriptedSim sim;
     sim.command_line = c.command_line;
     sim.ThenKeyPress(vcl::kVkReturn);
     sim.ThenKeyRelease(vcl::kVkEscape);
@@ -142,9 +142,9 @@ TEST(Activation, FirstArgumentDecidesTheWelcome) {
 }
 
 TEST(Activation, WelcomeOpensBeforeTheMainLoopTakesAMessage) {
-  SimWindowSystem sim;
+  ScriptedSim sim;
   bool box_open_at_first_wait = false;
-  sim.Then([&](SimWindowSystem& s) { box_open_at_first_wait = s.OpenBox() != 0; });
+  sim.Then([&](ScriptedSim& s) { box_open_at_first_wait = s.OpenBox() != 0; });
   sim.ThenKeyPress(vcl::kVkReturn);
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);
@@ -154,22 +154,22 @@ TEST(Activation, WelcomeOpensBeforeTheMainLoopTakesAMessage) {
 TEST(Ending, EveryCloseRequestEndsWithExitCodeZero) {
   struct Case {
     const char* name;
-    std::function<void(SimWindowSystem&)> script;
+    std::function<void(ScriptedSim&)> script;
   } cases[] = {
-      {"Esc released", [](SimWindowSystem& s) { s.ThenKeyRelease(vcl::kVkEscape); }},
+      {"Esc released", [](ScriptedSim& s) { s.ThenKeyRelease(vcl::kVkEscape); }},
       {"Esc with modifiers",
-       [](SimWindowSystem& s) { s.ThenKeyRelease(vcl::kVkEscape, {true, true, true}); }},
+       [](ScriptedSim& s) { s.ThenKeyRelease(vcl::kVkEscape, {true, true, true}); }},
       {"Exit chosen",
-       [](SimWindowSystem& s) {
+       [](ScriptedSim& s) {
          s.ThenRightClick({5, 5});
          s.ThenChoose("Exit");
        }},
-      {"close request", [](SimWindowSystem& s) { s.ThenPost(vcl::MessageKind::kClose); }},
-      {"Windows ends", [](SimWindowSystem& s) { s.ThenEndSession(); }},
+      {"close request", [](ScriptedSim& s) { s.ThenPost(vcl::MessageKind::kClose); }},
+      {"Windows ends", [](ScriptedSim& s) { s.ThenEndSession(); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    SimWindowSystem sim = NoWelcomeSim();
+    ScriptedSim sim = NoWelcomeSim();
     c.script(sim);
     EXPECT_EQ(RunProgram(sim), 0);
     EXPECT_FALSE(sim.script_ran_out);
@@ -180,7 +180,7 @@ TEST(Ending, EveryCloseRequestEndsWithExitCodeZero) {
 }
 
 TEST(Ending, QuitRequestIsQueuedAndTheScreenStaysUntilTheLoopEnds) {
-  SimWindowSystem sim = NoWelcomeSim();
+  ScriptedSim sim = NoWelcomeSim();
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);
   auto at = [&](const std::string& entry) {
@@ -195,36 +195,36 @@ TEST(Ending, QuitRequestIsQueuedAndTheScreenStaysUntilTheLoopEnds) {
 TEST(Ending, WindowsEndingInEveryStateGivesExitCodeZero) {
   struct Case {
     const char* name;
-    std::function<void(SimWindowSystem&)> before;
+    std::function<void(ScriptedSim&)> before;
   } cases[] = {
-      {"welcome box open", [](SimWindowSystem&) {}},
+      {"welcome box open", [](ScriptedSim&) {}},
       {"menu open",
-       [](SimWindowSystem& s) {
+       [](ScriptedSim& s) {
          s.ThenKeyPress(vcl::kVkReturn);
          s.ThenRightClick({5, 5});
        }},
       {"about box open",
-       [](SimWindowSystem& s) {
+       [](ScriptedSim& s) {
          s.ThenKeyPress(vcl::kVkReturn);
          s.ThenRightClick({5, 5});
          s.ThenChoose("About Velumen");
        }},
       {"animation running",
-       [](SimWindowSystem& s) {
+       [](ScriptedSim& s) {
          s.ThenKeyPress(vcl::kVkReturn);
          s.ThenRightClick({5, 5});
          s.ThenChoose("White-Green animation");
          s.ThenAdvance(700);
        }},
       {"minimised",
-       [](SimWindowSystem& s) {
+       [](ScriptedSim& s) {
          s.ThenKeyPress(vcl::kVkReturn);
          s.ThenMinimizeFromTaskbar();
        }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    SimWindowSystem sim;
+    ScriptedSim sim;
     c.before(sim);
     sim.ThenEndSession();
     EXPECT_EQ(RunProgram(sim), 0);
@@ -232,6 +232,49 @@ TEST(Ending, WindowsEndingInEveryStateGivesExitCodeZero) {
     EXPECT_EQ(CountInLog(sim, "QueryEndSession 1"), 1);
     EXPECT_EQ(CountInLog(sim, "ExitProcess 0"), 1);
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TaskbarEntry, TheScreenBearsItWithNothingVisibleAndTheShellCanMinimiseIt) {
+  ScriptedSim sim;
+  sim.ThenKeyPress(vcl::kVkReturn);  // the welcome box
+  sim.ThenRightClick({10, 10});
+  sim.ThenChoose("Gray");
+  std::vector<vcl::WindowHandle> buttons;
+  sim.Then([&](ScriptedSim& s) { buttons = s.TaskbarButtons(); });
+  sim.ThenMinimizeFromTaskbar();
+  ScriptedSim::Window minimised;
+  bool other_program_active = false;
+  sim.Then([&](ScriptedSim& s) {
+    minimised = s.Screen();
+    other_program_active = s.active == s.other_program;
+  });
+  sim.ThenRestoreFromTaskbar();
+  ScriptedSim::Window restored;
+  bool focused = false;
+  sim.Then([&](ScriptedSim& s) {
+    restored = s.Screen();
+    focused = s.active == s.FormWindow() && s.focus == s.FormWindow();
+  });
+  sim.Then([](ScriptedSim& s) { s.CloseFromTaskbar(s.FormWindow()); });
+
+  EXPECT_EQ(RunProgram(sim), 0);
+  EXPECT_FALSE(sim.script_ran_out);
+  EXPECT_EQ(buttons, std::vector<vcl::WindowHandle>{sim.FormWindow()});
+  const vcl::WindowLook& look = sim.Screen().look;
+  EXPECT_EQ(look.frame, vcl::FrameKind::kNone);
+  EXPECT_TRUE(look.taskbar_entry);
+  EXPECT_EQ(look.pointer, vcl::PointerShape::kArrow);
+  EXPECT_EQ(minimised.state, TWindowState::wsMinimized);
+  EXPECT_TRUE(other_program_active);
+  EXPECT_EQ(restored.state, TWindowState::wsMaximized);
+  EXPECT_TRUE(restored.topmost);
+  EXPECT_EQ(restored.shown_color, kGrayColor);
+  EXPECT_TRUE(focused);
+  EXPECT_EQ(WelcomeBoxes(sim), 1) << "no second activation";
 }
 
 }  // namespace

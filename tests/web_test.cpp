@@ -1,12 +1,12 @@
 // The two web page commands.
 #include <gtest/gtest.h>
 
-#include "sim_run.h"
+#include "scripted_sim.h"
 
 using testing_support::CountInLog;
 using testing_support::NoWelcomeSim;
 using testing_support::RunProgram;
-using vcl::SimWindowSystem;
+using testing_support::ScriptedSim;
 using vcl::TWindowState;
 
 namespace {
@@ -18,12 +18,12 @@ TEST(Web, BothEntriesOpenTheHomePageThenMinimise) {
   for (bool shell_fails : {false, true}) {
     for (const char* entry : kWebEntries) {
       SCOPED_TRACE(std::string(entry) + (shell_fails ? ", no browser" : ""));
-      SimWindowSystem sim = NoWelcomeSim();
+      ScriptedSim sim = NoWelcomeSim();
       sim.shell_fails = shell_fails;
       sim.ThenRightClick({10, 10});
       sim.ThenChoose(entry);
       TWindowState state{};
-      sim.Then([&](SimWindowSystem& s) { state = s.Screen().state; });
+      sim.Then([&](ScriptedSim& s) { state = s.Screen().state; });
       sim.ThenRestoreFromTaskbar();
       sim.ThenKeyRelease(vcl::kVkEscape);
       EXPECT_EQ(RunProgram(sim), 0);
@@ -53,7 +53,7 @@ TEST(Web, BothEntriesOpenTheHomePageThenMinimise) {
 }
 
 TEST(Web, StopsTheAnimationAndRestoresMaximisedWithItsColour) {
-  SimWindowSystem sim = NoWelcomeSim();
+  ScriptedSim sim = NoWelcomeSim();
   sim.ThenRightClick({10, 10});
   sim.ThenChoose("White-Green animation");
   sim.ThenAdvance(500);  // green
@@ -61,9 +61,9 @@ TEST(Web, StopsTheAnimationAndRestoresMaximisedWithItsColour) {
   sim.ThenChoose(kWebEntries[1]);
   sim.ThenAdvance(3000);
   sim.ThenRestoreFromTaskbar();
-  SimWindowSystem::Window restored;
+  ScriptedSim::Window restored;
   bool focused = false;
-  sim.Then([&](SimWindowSystem& s) {
+  sim.Then([&](ScriptedSim& s) {
     restored = s.Screen();
     focused = s.focus == s.FormWindow();
   });
@@ -72,16 +72,16 @@ TEST(Web, StopsTheAnimationAndRestoresMaximisedWithItsColour) {
   EXPECT_EQ(restored.state, TWindowState::wsMaximized);
   EXPECT_TRUE(restored.topmost);
   EXPECT_EQ(restored.shown_color, kGreenColor);
-  EXPECT_EQ(sim.fills.back().second, kGreenColor);
+  EXPECT_EQ(sim.ScreenFills().back().second, kGreenColor);
   EXPECT_TRUE(focused);
 }
 
 TEST(Web, MinimisesAgainAfterARestoreButNeverAsksTwice) {
-  SimWindowSystem sim = NoWelcomeSim();
+  ScriptedSim sim = NoWelcomeSim();
   sim.ThenRightClick({10, 10});
   sim.ThenChoose(kWebEntries[0]);
   // Still minimised: a second request would be one too many.
-  sim.Then([](SimWindowSystem&) { Form1->SetWindowState(TWindowState::wsMinimized); });
+  sim.Then([](ScriptedSim&) { Form1->SetWindowState(TWindowState::wsMinimized); });
   sim.ThenRestoreFromTaskbar();
   sim.ThenRightClick({10, 10});
   sim.ThenChoose(kWebEntries[1]);

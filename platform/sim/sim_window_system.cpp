@@ -1,207 +1,208 @@
 #include "platform/sim/sim_window_system.h"
 
 #include <algorithm>
-
-#include "app/vexo.h"
+#include <stdexcept>
 
 namespace vcl {
+namespace {
 
-SimWindowSystem::SimWindowSystem() { registry["HKCU"]; }
+// Keeps the stack of messages being dispatched right when a handler throws
+// (the end of the process is a throw here).
+class Dispatching {
+ public:
+  Dispatching(std::vector<MessageKind>& stack, MessageKind kind) : stack_(stack) {
+    stack_.push_back(kind);
+  }
+  ~Dispatching() { stack_.pop_back(); }
+  Dispatching(const Dispatching&) = delete;
+  Dispatching& operator=(const Dispatching&) = delete;
 
-// ----- The script -----
+ private:
+  std::vector<MessageKind>& stack_;
+};
 
-void SimWindowSystem::Then(Action action) { script_.push_back(std::move(action)); }
-
-void SimWindowSystem::ThenRightClick(Point p) {
-  Then([p](SimWindowSystem& s) {
-    const WindowHandle w = s.FormWindow();
-    const Window& win = s.windows.at(w);
-    if (!win.visible || !win.enabled || win.state == TWindowState::wsMinimized) return;
-    const Point origin = s.ClientToScreen(w, {0, 0});
-    Message m{MessageKind::kRightButtonUp};
-    m.point = {p.x - origin.x, p.y - origin.y};
-    s.Post(w, m);
-  });
+bool Contains(const Rect& r, Point p) {
+  return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
 }
 
-void SimWindowSystem::ThenRightButtonPressOnly(Point) {
-  // A press alone sends the window a message the program does not handle.
-  Then([](SimWindowSystem&) {});
+}  // namespace
+
+SimWindowSystem::SimWindowSystem() : other_program(0x10) {
+  registry["HKCU"];
+  // The program the user started this one from: visible, active, and
+  // ready to take the activation back.
+  Window other;
+  other.kind = Kind::kOtherProgram;
+  other.visible = true;
+  other.caption = "another program";
+  windows[other_program] = other;
+  z_order.push_back(other_program);
+  active = other_program;
+  focus = other_program;
 }
 
-void SimWindowSystem::ThenKeyRelease(VirtualKey key, TShiftState shift) {
-  Then([key, shift](SimWindowSystem& s) {
-    if (s.focus == 0 || !s.windows.at(s.focus).enabled) return;
-    if (s.windows.at(s.focus).is_box) return;  // the OK button ignores releases
-    Message m{MessageKind::kKeyUp};
-    m.key = key;
-    m.shift = shift;
-    s.Post(s.focus, m);
-  });
-}
+// ----- What a person and the rest of the system do -----
 
-void SimWindowSystem::ThenKeyPress(VirtualKey key, TShiftState shift) {
-  Then([key, shift](SimWindowSystem& s) {
-    // The system's dialog keys: Enter and Esc press the box's buttons.
-    const WindowHandle box = s.OpenBox();
-    if (box == 0 || s.focus != box || shift.Any()) return;
-    Message m{MessageKind::kCommand};
-    if (key == kVkReturn) {
-      m.id = kIdOk;
-    } else if (key == kVkEscape) {
-      m.id = kIdCancel;
-    } else {
-      return;
-    }
-    s.Post(box, m);
-  });
-}
-
-void SimWindowSystem::ThenChoose(const std::string& caption) {
-  Then([caption](SimWindowSystem& s) { s.menu_choice_ = caption; });
-}
-
-void SimWindowSystem::ThenCancelMenu() {
-  Then([](SimWindowSystem& s) { s.menu_choice_ = std::string(); });
-}
-
-void SimWindowSystem::ThenDismissMessageBox() {
-  Then([](SimWindowSystem& s) { s.dismiss_box_ = true; });
-}
-
-void SimWindowSystem::ThenClickBoxButton() {
-  Then([](SimWindowSystem& s) {
-    if (WindowHandle box = s.OpenBox()) {
-      Message m{MessageKind::kCommand};
-      m.id = kIdOk;
-      s.Post(box, m);
-    }
-  });
-}
-
-void SimWindowSystem::ThenCloseBox() {
-  Then([](SimWindowSystem& s) {
-    if (WindowHandle box = s.OpenBox()) s.Post(box, Message{MessageKind::kClose});
-  });
-}
-
-void SimWindowSystem::ThenAdvance(std::uint32_t ms) {
-  Then([ms](SimWindowSystem& s) { s.AdvanceTo(s.now + ms); });
-}
-
-void SimWindowSystem::ThenBusy(std::uint32_t ms) {
-  Then([ms](SimWindowSystem& s) {
-    s.now += ms;
-    for (auto& [key, timer] : s.timers_) {
-      while (timer.due <= s.now) {
-        timer.pending = true;  // ticks that fall due meanwhile merge into one
-        timer.due += timer.interval;
-      }
-    }
-  });
-}
-
-void SimWindowSystem::ThenSwitchAway() {
-  Then([](SimWindowSystem& s) { s.Deactivate(); });
-}
-
-void SimWindowSystem::ThenSwitchBack() {
-  Then([](SimWindowSystem& s) { s.Activate(s.FormWindow()); });
-}
-
-void SimWindowSystem::ThenMinimizeFromTaskbar() {
-  Then([](SimWindowSystem& s) {
-    const WindowHandle w = s.FormWindow();
-    s.windows.at(w).restore_to_maximized =
-        s.windows.at(w).state == TWindowState::wsMaximized;
-    s.SetState(w, TWindowState::wsMinimized);
-    s.Deactivate();
-  });
-}
-
-void SimWindowSystem::ThenRestoreFromTaskbar() {
-  Then([](SimWindowSystem& s) {
-    const WindowHandle w = s.FormWindow();
-    Window& win = s.windows.at(w);
-    if (win.state != TWindowState::wsMinimized) return;
-    s.SetState(w, win.restore_to_maximized ? TWindowState::wsMaximized
-                                           : TWindowState::wsNormal);
-    s.Activate(w);
-  });
-}
-
-void SimWindowSystem::ThenPost(MessageKind kind, bool flag) {
-  Then([kind, flag](SimWindowSystem& s) {
-    Message m{kind};
-    m.flag = flag;
-    s.Post(s.FormWindow(), m);
-  });
-}
-
-void SimWindowSystem::ThenEndSession() {
-  Then([](SimWindowSystem& s) {
-    const MessageResult agreed = s.Send(s.FormWindow(), Message{MessageKind::kQueryEndSession});
-    s.log.push_back("QueryEndSession " + std::to_string(agreed.value));
-    if (agreed.handled && agreed.value != 0) {
-      Message m{MessageKind::kEndSession};
-      m.flag = true;
-      s.Send(s.FormWindow(), m);
-    }
-  });
-}
-
-void SimWindowSystem::ThenPostQuit() {
-  Then([](SimWindowSystem& s) { s.quit_posted_ = true; });
-}
-
-void SimWindowSystem::RunNextAction() {
-  if (script_.empty()) {
-    // Nothing more will happen: end the run rather than wait for ever.
-    script_ran_out = true;
-    quit_posted_ = true;
-    menu_choice_ = std::string();
-    dismiss_box_ = true;
+void SimWindowSystem::PressKey(VirtualKey key, TShiftState shift) {
+  // The open menu takes the keyboard; it closes on the press of Esc.
+  if (menu_open) {
+    if (key == kVkEscape) CancelMenu();
     return;
   }
-  Action action = std::move(script_.front());
-  script_.pop_front();
-  action(*this);
+  if (!IsOurs(focus)) return;  // the focus is in another program
+  if (windows.at(focus).kind == Kind::kMessageBox) {
+    // The system's own box: Enter, Esc and Space press its one button.
+    if (key == kVkReturn || key == kVkEscape || key == kVkSpace) DismissMessageBox();
+    return;
+  }
+  Message m{MessageKind::kDialogKey};
+  m.key = key;
+  m.shift = shift;
+  queue_.push_back({focus, m, Input::kKeyDown});
 }
 
-void SimWindowSystem::AdvanceTo(std::uint32_t target) {
-  std::uint32_t next = target;
-  for (const auto& [key, timer] : timers_) next = std::min(next, timer.due);
-  now = next;
-  bool fired = false;
-  for (auto& [key, timer] : timers_) {
-    if (timer.due <= now) {
-      timer.pending = true;
-      timer.due += timer.interval;
-      fired = true;
-    }
+void SimWindowSystem::ReleaseKey(VirtualKey key, TShiftState shift) {
+  // The menu acts on presses; a release while it is open goes nowhere.
+  if (menu_open || !IsOurs(focus) || windows.at(focus).kind == Kind::kMessageBox) return;
+  Message m{MessageKind::kKeyUp};
+  m.key = key;
+  m.shift = shift;
+  queue_.push_back({focus, m, Input::kKeyUp});
+}
+
+void SimWindowSystem::PressRightButton(Point p) {
+  if (menu_open) {  // a click outside the open menu closes it, and goes no further
+    CancelMenu();
+    return;
   }
-  // Let the program handle this tick before the clock goes on.
-  if (fired && now < target) {
-    script_.push_front([target](SimWindowSystem& s) { s.AdvanceTo(target); });
+  const WindowHandle w = WindowAt(p);
+  // A disabled window gets no mouse input.
+  if (!IsOurs(w) || !windows.at(w).enabled) return;
+  // A press on an inactive window activates it (WM_MOUSEACTIVATE).
+  if (active != w) Activate(w);
+  const Point origin = ClientToScreen(w, {0, 0});
+  Message m{MessageKind::kRightButtonDown};
+  m.point = {p.x - origin.x, p.y - origin.y};
+  Post(w, m);
+}
+
+void SimWindowSystem::ReleaseRightButton(Point p) {
+  if (menu_open) return;
+  const WindowHandle w = capture != 0 ? capture : WindowAt(p);
+  if (!IsOurs(w) || !windows.at(w).enabled) return;
+  const Point origin = ClientToScreen(w, {0, 0});
+  Message m{MessageKind::kRightButtonUp};
+  m.point = {p.x - origin.x, p.y - origin.y};
+  Post(w, m);
+}
+
+void SimWindowSystem::ClickWindow(WindowHandle window) {
+  if (menu_open) {
+    CancelMenu();
+    return;
+  }
+  const WindowHandle top = TopLevelOf(window);
+  if (!windows.at(top).enabled) {
+    // A click on a disabled window brings its enabled pop-up forward.
+    const WindowHandle popup = LastActivePopup(top);
+    if (popup != top && CanActivate(popup)) Activate(popup);
+    return;
+  }
+  if (active != top) Activate(top);
+}
+
+void SimWindowSystem::ClickButton(WindowHandle button) {
+  const Window& b = windows.at(button);
+  ClickWindow(b.owner);
+  if (!windows.at(b.owner).enabled || !b.enabled) return;
+  // A push button takes the focus when pressed and tells its dialog when
+  // released (BN_CLICKED in WM_COMMAND).
+  SetFocus(button);
+  Message m{MessageKind::kCommand};
+  m.id = b.id;
+  Post(b.owner, m);
+}
+
+void SimWindowSystem::ClickCloseButton(WindowHandle window) {
+  // Only a frame with a title bar has a close button; it sends SC_CLOSE,
+  // which DefWindowProc turns into WM_CLOSE.
+  if (windows.at(window).look.frame != FrameKind::kFixedDialog) return;
+  ClickWindow(window);
+  Post(window, Message{MessageKind::kClose});
+}
+
+void SimWindowSystem::ChooseMenuEntry(const std::string& caption) {
+  if (menu_open) menu_choice_ = caption;
+}
+
+void SimWindowSystem::CancelMenu() {
+  if (menu_open) menu_choice_ = std::string();
+}
+
+void SimWindowSystem::DismissMessageBox() { dismiss_message_box_ = true; }
+
+void SimWindowSystem::RequestQuit() { quit_posted_ = true; }
+
+void SimWindowSystem::Advance(std::uint32_t ms) { advance_to_ = now + ms; }
+
+void SimWindowSystem::Busy(std::uint32_t ms) {
+  now += ms;
+  PostDueTicks();
+}
+
+void SimWindowSystem::ActivateOtherProgram() { Activate(other_program); }
+
+void SimWindowSystem::ClickTaskbarButton(WindowHandle window) {
+  // Windows 7 and later: the button of a minimised window restores it; the
+  // foreground window's minimises it, but only when the window has the
+  // minimise style; any other brings the window, or its active pop-up,
+  // forward. The shell sends SC_RESTORE and SC_MINIMIZE, which
+  // DefWindowProc carries out.
+  Window& w = windows.at(window);
+  if (w.destroyed || !w.visible) return;
+  if (w.state == TWindowState::wsMinimized) {
+    Restore(window);
+    Activate(LastActivePopup(window));
+    return;
+  }
+  const bool foreground = IsOurs(active) && TopLevelOf(active) != 0 &&
+                          (active == window || windows.at(active).owner == window);
+  if (foreground) {
+    if (w.look.minimize_box) Minimize(window);
+    return;
+  }
+  Activate(LastActivePopup(window));
+}
+
+void SimWindowSystem::CloseFromTaskbar(WindowHandle window) {
+  // The entry's close command: SC_CLOSE, which DefWindowProc turns into
+  // WM_CLOSE.
+  Post(window, Message{MessageKind::kClose});
+}
+
+void SimWindowSystem::EndSession() {
+  // WM_QUERYENDSESSION to every top-level window, where DefWindowProc
+  // agrees; WM_ENDSESSION to each once all have agreed.
+  const std::vector<WindowHandle> tops = ThreadWindows();
+  bool agreed = true;
+  for (WindowHandle w : tops) {
+    const MessageResult r = Send(w, Message{MessageKind::kQueryEndSession});
+    if (r.handled && r.value == 0) agreed = false;
+  }
+  log.push_back(std::string("QueryEndSession ") + (agreed ? "1" : "0"));
+  if (!agreed) return;
+  for (WindowHandle w : tops) {
+    Message m{MessageKind::kEndSession};
+    m.flag = true;
+    Send(w, m);
   }
 }
 
-// ----- Observation -----
-
-WindowHandle SimWindowSystem::FormWindow() const {
-  for (WindowHandle w : creation_order_) {
-    auto it = windows.find(w);
-    if (it != windows.end() && !it->second.is_box) return w;
-  }
-  return 0;
+void SimWindowSystem::PostTo(WindowHandle window, const Message& message) {
+  Post(window, message);
 }
 
-WindowHandle SimWindowSystem::OpenBox() const {
-  for (const auto& [handle, w] : windows) {
-    if (w.is_box && w.visible) return handle;
-  }
-  return 0;
-}
+// ----- Views -----
 
 std::map<std::uint32_t, std::uint32_t> SimWindowSystem::RunningTimers() const {
   std::map<std::uint32_t, std::uint32_t> running;
@@ -209,36 +210,213 @@ std::map<std::uint32_t, std::uint32_t> SimWindowSystem::RunningTimers() const {
   return running;
 }
 
-// ----- Messages, windows and focus -----
+std::vector<WindowHandle> SimWindowSystem::TaskbarButtons() const {
+  // A visible top-level window has a button when it asks for one, or when
+  // it has no owner.
+  std::vector<WindowHandle> buttons;
+  for (WindowHandle w : z_order) {
+    const Window& win = windows.at(w);
+    if (IsOurs(w) && win.visible && (win.look.taskbar_entry || win.owner == 0)) {
+      buttons.push_back(w);
+    }
+  }
+  return buttons;
+}
+
+WindowHandle SimWindowSystem::TopLevelOf(WindowHandle window) const {
+  auto it = windows.find(window);
+  if (it == windows.end()) return 0;
+  return it->second.kind == Kind::kButton ? it->second.owner : window;
+}
+
+bool SimWindowSystem::IsOurs(WindowHandle window) const {
+  auto it = windows.find(window);
+  return it != windows.end() && !it->second.destroyed && it->second.kind != Kind::kOtherProgram;
+}
+
+// ----- Messages -----
 
 MessageResult SimWindowSystem::Send(WindowHandle window, const Message& message) {
   auto it = windows.find(window);
-  if (it == windows.end() || it->second.target == nullptr) return {};
+  if (it == windows.end() || it->second.destroyed || it->second.target == nullptr) return {};
+  Dispatching entry(dispatching, message.kind);
   return it->second.target->HandleMessage(message);
 }
 
 void SimWindowSystem::Post(WindowHandle window, const Message& message) {
-  queue_.emplace_back(window, message);
+  queue_.push_back({window, message, Input::kNone});
 }
 
-void SimWindowSystem::Activate(WindowHandle window) {
+void SimWindowSystem::Deliver(WindowHandle dialog, const Posted& posted) {
+  if (!IsOurs(posted.window)) return;
+  const Window& w = windows.at(posted.window);
+  switch (posted.input) {
+    case Input::kKeyDown:
+      // The back end passes key presses to DefWindowProc, which does nothing
+      // with them here; only the dialog manager acts on them.
+      if (dialog != 0 && TopLevelOf(posted.window) == dialog) DialogManager(dialog, posted);
+      return;
+    case Input::kKeyUp:
+      if (w.kind == Kind::kButton) {
+        // A push button held down by Space is pressed when Space comes up.
+        if (posted.message.key == kVkSpace && pressed_button_ == posted.window) {
+          pressed_button_ = 0;
+          Message m{MessageKind::kCommand};
+          m.id = w.id;
+          Send(w.owner, m);
+        }
+        return;
+      }
+      Send(posted.window, posted.message);
+      return;
+    case Input::kNone:
+      break;
+  }
+  const MessageResult result = Send(posted.window, posted.message);
+  if (!result.handled && posted.message.kind == MessageKind::kRightButtonUp) {
+    // DefWindowProc turns the right button's release into WM_CONTEXTMENU.
+    Message m{MessageKind::kContextMenu};
+    m.point = posted.message.point;
+    Send(posted.window, m);
+  }
+}
+
+void SimWindowSystem::DialogManager(WindowHandle dialog, const Posted& posted) {
+  // A key pressed in a dialog goes to the dialog's own object first.
+  if (Send(dialog, posted.message).handled) return;
+  // IsDialogMessage: Enter presses the default button (IDOK for a window
+  // that is no dialog class), Esc and Ctrl+Break (VK_CANCEL) send IDCANCEL,
+  // whatever Shift or Ctrl; Space holds down the focused push button. With
+  // Alt the key is a system key, which it leaves alone.
+  const Message& key = posted.message;
+  if (key.shift.alt) return;
+  Message command{MessageKind::kCommand};
+  switch (key.key) {
+    case kVkReturn:
+      command.id = kIdOk;
+      Send(dialog, command);
+      return;
+    case kVkEscape:
+    case kVkCancel:
+      command.id = kIdCancel;
+      Send(dialog, command);
+      return;
+    case kVkSpace:
+      if (windows.at(focus).kind == Kind::kButton) pressed_button_ = focus;
+      return;
+    default:
+      return;
+  }
+}
+
+bool SimWindowSystem::DispatchOne(WindowHandle dialog) {
+  if (!queue_.empty()) {
+    const Posted posted = queue_.front();
+    queue_.pop_front();
+    Deliver(dialog, posted);
+    return true;
+  }
+  // WM_PAINT comes when no posted message is left.
+  const std::vector<WindowHandle> order = z_order;
+  for (WindowHandle w : order) {
+    const Window& win = windows.at(w);
+    if (IsOurs(w) && win.visible && win.needs_paint && win.state != TWindowState::wsMinimized) {
+      PaintNow(w);
+      return true;
+    }
+  }
+  return false;
+}
+
+PumpResult SimWindowSystem::PumpMessage(WindowHandle dialog) {
+  // WM_QUIT comes once no posted message is left.
+  if (queue_.empty() && quit_posted_) {
+    quit_posted_ = false;
+    return PumpResult::kQuit;
+  }
+  return DispatchOne(dialog) ? PumpResult::kDispatched : PumpResult::kEmpty;
+}
+
+void SimWindowSystem::Idle() {
+  if (now < advance_to_) {
+    // Up to the next tick, so that each is handled at its own time.
+    std::uint32_t next = advance_to_;
+    for (const auto& [key, timer] : timers_) next = std::min(next, timer.due);
+    now = next;
+    PostDueTicks();
+    return;
+  }
+  if (!on_idle) throw std::logic_error("the program waits and nothing drives the system");
+  on_idle();
+}
+
+void SimWindowSystem::PostQuitMessage(int code) {
+  log.push_back("PostQuitMessage " + std::to_string(code));
+  quit_posted_ = true;
+}
+
+// ----- Painting -----
+
+void SimWindowSystem::EraseNow(WindowHandle window) {
   Window& w = windows.at(window);
-  if (!w.visible || !w.enabled) return;
-  active = window;
-  focus = window;
-  Send(window, Message{MessageKind::kSetFocus});
+  w.needs_erase = false;
+  if (w.kind != Kind::kForm) return;  // the system draws its dialogs itself
+  painting_ = erasing_ = true;
+  const MessageResult result = Send(window, Message{MessageKind::kEraseBackground});
+  painting_ = erasing_ = false;
+  if (!result.handled) {
+    // DefWindowProc erases with the class brush.
+    fills.push_back({now, window, w.look.background, true, true});
+    w.shown_color = w.look.background;
+  }
 }
 
-void SimWindowSystem::Deactivate() {
-  active = 0;
-  focus = 0;
+void SimWindowSystem::PaintNow(WindowHandle window) {
+  Window& w = windows.at(window);
+  w.needs_paint = false;
+  // BeginPaint erases first when the update region asks for it.
+  if (w.needs_erase) EraseNow(window);
+  painting_ = true;
+  Send(window, Message{MessageKind::kPaint});
+  painting_ = false;
 }
 
-void SimWindowSystem::SetState(WindowHandle window, TWindowState state) {
-  windows.at(window).state = state;
-  Message m{MessageKind::kSize};
-  m.state = state;
-  Send(window, m);
+void SimWindowSystem::Invalidate(WindowHandle window, bool erase) {
+  Window& w = windows.at(window);
+  w.needs_paint = true;
+  w.needs_erase = w.needs_erase || erase;
+}
+
+void SimWindowSystem::FillClient(WindowHandle window, TColor color) {
+  if (!painting_) {
+    ++fills_outside_paint;
+    return;
+  }
+  fills.push_back({now, window, color, erasing_, false});
+  windows.at(window).shown_color = color;
+}
+
+void SimWindowSystem::Uncover(WindowHandle window) {
+  // What lay below comes to light: invalid, to be erased and painted.
+  auto it = std::find(z_order.begin(), z_order.end(), window);
+  if (it == z_order.end()) return;
+  for (++it; it != z_order.end(); ++it) {
+    Window& below = windows.at(*it);
+    if (IsOurs(*it) && below.visible) below.needs_paint = below.needs_erase = true;
+  }
+}
+
+// ----- Windows -----
+
+WindowHandle SimWindowSystem::NewWindow(Window window) {
+  const WindowHandle h = next_handle_++;
+  const bool top_level = window.kind != Kind::kButton;
+  windows[h] = std::move(window);
+  if (top_level) {
+    z_order.insert(z_order.begin(), h);
+    Restack();
+  }
+  return h;
 }
 
 void SimWindowSystem::ExitProcess(int code) {
@@ -248,85 +426,210 @@ void SimWindowSystem::ExitProcess(int code) {
 
 WindowHandle SimWindowSystem::CreateFormWindow(const FormWindowParams& params,
                                                MessageTarget* target) {
-  const WindowHandle h = next_handle_++;
   Window w;
+  w.kind = Kind::kForm;
   w.target = target;
   w.caption = params.caption;
+  w.look = params.look;
   w.normal_placement = params.normal_placement;
-  windows[h] = w;
-  creation_order_.push_back(h);
+  const WindowHandle h = NewWindow(w);
   log.push_back("CreateFormWindow " + std::to_string(h));
   return h;
 }
 
-WindowHandle SimWindowSystem::CreateInfoBoxWindow(WindowHandle owner, const std::string& title,
-                                                  const std::string& text,
-                                                  const InfoBoxGeometry& geometry,
+WindowHandle SimWindowSystem::CreateInfoBoxWindow(const InfoBoxSpec& spec,
                                                   MessageTarget* target) {
-  const WindowHandle h = next_handle_++;
   Window w;
+  w.kind = Kind::kInfoBox;
   w.target = target;
-  w.is_box = true;
-  w.caption = title;
-  w.text = text;
-  w.geometry = geometry;
-  w.owner = owner;
-  windows[h] = w;
-  creation_order_.push_back(h);
+  w.owner = spec.owner;
+  w.caption = spec.title;
+  w.text = spec.text;
+  w.look.frame = spec.frame;
+  w.box = spec;
+  // An owned window shares its owner's band.
+  w.topmost = spec.owner != 0 && windows.at(spec.owner).topmost;
+  const WindowHandle h = NewWindow(w);
+  Window button;
+  button.kind = Kind::kButton;
+  button.owner = h;
+  button.visible = true;
+  button.caption = spec.button.caption;
+  button.id = spec.button.id;
+  windows.at(h).button = NewWindow(button);
   log.push_back("CreateInfoBoxWindow");
   return h;
 }
 
 void SimWindowSystem::DestroyWindow(WindowHandle window) {
-  log.push_back(windows.at(window).is_box ? "DestroyInfoBox" : "DestroyFormWindow");
+  Window& w = windows.at(window);
+  log.push_back(w.kind == Kind::kInfoBox ? "DestroyInfoBox" : "DestroyFormWindow");
+  // Owned windows and controls go first.
+  for (auto& [h, other] : windows) {
+    if (other.owner == window && !other.destroyed) {
+      if (other.kind == Kind::kButton) {
+        other.destroyed = true;
+        if (focus == h) focus = 0;
+      } else {
+        DestroyWindow(h);
+      }
+    }
+  }
   for (auto it = timers_.begin(); it != timers_.end();) {
     it = it->first.first == window ? timers_.erase(it) : std::next(it);
   }
+  // Destroying a shown window hides it first, with what hiding does.
+  if (w.visible) Hide(window);
   // The record stays, so that tests can read what the window showed last.
-  Window& w = windows.at(window);
   w.destroyed = true;
   w.target = nullptr;
-  w.visible = false;
-  if (active == window) active = 0;
+  z_order.erase(std::remove(z_order.begin(), z_order.end(), window), z_order.end());
   if (focus == window) focus = 0;
+  if (active == window) active = 0;
+}
+
+std::vector<WindowHandle> SimWindowSystem::ThreadWindows() {
+  std::vector<WindowHandle> ours;
+  for (WindowHandle w : z_order) {
+    if (IsOurs(w)) ours.push_back(w);
+  }
+  return ours;
+}
+
+void SimWindowSystem::SetState(WindowHandle window, TWindowState state) {
+  windows.at(window).state = state;
+  Message m{MessageKind::kSize};
+  m.state = state;
+  Send(window, m);
+}
+
+void SimWindowSystem::Hide(WindowHandle window) {
+  Window& w = windows.at(window);
+  w.visible = false;
+  if (focus == window || TopLevelOf(focus) == window) focus = 0;
+  Uncover(window);
+  // Hiding the active window activates another: its owner when it can be,
+  // else the next one below, as WINPOS_ActivateOtherWindow does.
+  if (active == window) ActivateOtherWindow(window);
+}
+
+void SimWindowSystem::Minimize(WindowHandle window) {
+  Window& w = windows.at(window);
+  if (w.state == TWindowState::wsMinimized) return;
+  w.restore_to_maximized = w.state == TWindowState::wsMaximized;
+  Uncover(window);
+  SetState(window, TWindowState::wsMinimized);
+  // A minimised window goes to the bottom of its band, and the next
+  // window is activated (SW_MINIMIZE).
+  z_order.erase(std::find(z_order.begin(), z_order.end(), window));
+  z_order.push_back(window);
+  Restack();
+  const bool was_active = active == window || (IsOurs(active) && windows.at(active).owner == window);
+  if (was_active) ActivateOtherWindow(window);
+}
+
+void SimWindowSystem::Restore(WindowHandle window) {
+  Window& w = windows.at(window);
+  if (w.state != TWindowState::wsMinimized) return;
+  SetState(window, w.restore_to_maximized ? TWindowState::wsMaximized : TWindowState::wsNormal);
+  // A window that comes back is erased at once and painted later.
+  EraseNow(window);
+  w.needs_paint = true;
 }
 
 void SimWindowSystem::ShowWindow(WindowHandle window, int cmd) {
   Window& w = windows.at(window);
-  log.push_back(std::string(w.is_box ? "ShowBox " : "ShowWindow ") + std::to_string(cmd));
+  log.push_back(std::string(w.kind == Kind::kInfoBox ? "ShowBox " : "ShowWindow ") +
+                std::to_string(cmd));
   if (cmd == kSwHide) {
-    w.visible = false;
-    if (active == window) Deactivate();
+    if (w.visible) Hide(window);
     return;
   }
   const bool was_visible = w.visible;
+  const bool was_minimized = w.state == TWindowState::wsMinimized;
   w.visible = true;
-  if (!was_visible) w.invalid = true;
   switch (cmd) {
-    case kSwShowMaximized:
-      SetState(window, TWindowState::wsMaximized);
-      Activate(window);
-      break;
-    case kSwShowNormal:
-      SetState(window, TWindowState::wsNormal);
-      Activate(window);
-      break;
+    case kSwMinimize:
+      if (!was_visible) w.state = TWindowState::wsNormal;
+      Minimize(window);
+      return;
     case kSwShowMinNoActive:
       SetState(window, TWindowState::wsMinimized);
-      break;
-    case kSwMinimize:
-      w.restore_to_maximized = w.state == TWindowState::wsMaximized;
+      return;
+    case kSwShowMinimized:
       SetState(window, TWindowState::wsMinimized);
-      if (active == window) Deactivate();
+      Activate(window);
+      return;
+    case kSwRestore:
+      if (was_minimized) {
+        Restore(window);
+        Activate(window);
+        return;
+      }
+      SetState(window, TWindowState::wsNormal);
       break;
-    default:
+    case kSwShowMaximized:
+      SetState(window, TWindowState::wsMaximized);
       break;
+    default:  // SW_SHOWNORMAL and the rest show the normal placement
+      SetState(window, TWindowState::wsNormal);
+      break;
+  }
+  // Showing a window erases it at once (RDW_ERASENOW) and paints it later.
+  if (!was_visible || was_minimized) {
+    EraseNow(window);
+    w.needs_paint = true;
+  }
+  Activate(window);
+}
+
+void SimWindowSystem::Restack() {
+  // The top-most band above the rest, each keeping its order...
+  std::stable_partition(z_order.begin(), z_order.end(),
+                        [this](WindowHandle w) { return windows.at(w).topmost; });
+  // ...and owned windows always above their owner.
+  for (bool moved = true; moved;) {
+    moved = false;
+    for (std::size_t i = 0; i < z_order.size() && !moved; ++i) {
+      const WindowHandle owner = windows.at(z_order[i]).owner;
+      if (owner == 0) continue;
+      auto o = std::find(z_order.begin(), z_order.end(), owner);
+      if (o == z_order.end() || static_cast<std::size_t>(o - z_order.begin()) > i) continue;
+      const WindowHandle owned = z_order[i];
+      z_order.erase(z_order.begin() + static_cast<std::ptrdiff_t>(i));
+      z_order.insert(std::find(z_order.begin(), z_order.end(), owner), owned);
+      moved = true;
+    }
   }
 }
 
+void SimWindowSystem::MoveToTopOfBand(WindowHandle window) {
+  auto it = std::find(z_order.begin(), z_order.end(), window);
+  if (it == z_order.end()) return;
+  z_order.erase(it);
+  z_order.insert(z_order.begin(), window);
+  Restack();
+}
+
 void SimWindowSystem::SetTopmost(WindowHandle window, bool topmost) {
-  windows.at(window).topmost = topmost;
   log.push_back(std::string("SetTopmost ") + (topmost ? "1" : "0"));
+  // HWND_TOPMOST makes the window and its owned windows top-most;
+  // HWND_NOTOPMOST makes it, its owners and its owned windows ordinary and
+  // puts it above all ordinary windows (SetWindowPos).
+  if (!topmost && !windows.at(window).topmost) return;
+  std::vector<WindowHandle> affected = {window};
+  for (std::size_t i = 0; i < affected.size(); ++i) {
+    for (const auto& [h, w] : windows) {
+      if (w.owner == affected[i] && w.kind != Kind::kButton) affected.push_back(h);
+    }
+  }
+  if (!topmost) {
+    for (WindowHandle o = windows.at(window).owner; o != 0; o = windows.at(o).owner) {
+      affected.push_back(o);
+    }
+  }
+  for (WindowHandle w : affected) windows.at(w).topmost = topmost;
+  MoveToTopOfBand(window);
 }
 
 bool SimWindowSystem::IsWindowVisible(WindowHandle window) {
@@ -340,35 +643,160 @@ bool SimWindowSystem::IsWindowEnabled(WindowHandle window) {
 }
 
 void SimWindowSystem::EnableWindow(WindowHandle window, bool enable) {
-  windows.at(window).enabled = enable;
   log.push_back(std::string("EnableWindow ") + (enable ? "1" : "0"));
+  SetEnabled(window, enable);
+}
+
+void SimWindowSystem::SetEnabled(WindowHandle window, bool enable) {
+  Window& w = windows.at(window);
+  w.enabled = enable;
+  if (!enable) {
+    // A window being disabled loses the capture and the focus.
+    if (capture == window) capture = 0;
+    if (focus == window) focus = 0;
+  }
+}
+
+// ----- Activation and focus -----
+
+bool SimWindowSystem::CanActivate(WindowHandle window) const {
+  auto it = windows.find(window);
+  if (it == windows.end()) return false;
+  const Window& w = it->second;
+  return !w.destroyed && w.visible && w.enabled && w.kind != Kind::kButton;
+}
+
+void SimWindowSystem::Activate(WindowHandle window) {
+  if (window == active) return;
+  const WindowHandle previous = active;
+  active = window;
+  activations.push_back(window);
+  MoveToTopOfBand(window);
+  if (IsOurs(previous)) {
+    Message m{MessageKind::kActivate};
+    m.flag = false;
+    Send(previous, m);
+  }
+  if (!IsOurs(window)) {
+    focus = window;
+    return;
+  }
+  Message m{MessageKind::kActivate};
+  m.flag = true;
+  const MessageResult result = Send(window, m);
+  // DefWindowProc puts the focus on the window it activates, unless it is
+  // minimised.
+  if (!result.handled && active == window) {
+    if (windows.at(window).state == TWindowState::wsMinimized) {
+      focus = 0;
+    } else {
+      SetFocus(window);
+    }
+  }
+}
+
+void SimWindowSystem::ActivateOtherWindow(WindowHandle leaving) {
+  const WindowHandle owner = windows.at(leaving).owner;
+  if (owner != 0 && CanActivate(owner)) {
+    Activate(owner);
+    return;
+  }
+  auto it = std::find(z_order.begin(), z_order.end(), leaving);
+  if (it != z_order.end()) {
+    for (auto below = std::next(it); below != z_order.end(); ++below) {
+      if (CanActivate(*below)) {
+        Activate(*below);
+        return;
+      }
+    }
+  }
+  for (WindowHandle w : z_order) {
+    if (w == leaving) break;
+    if (CanActivate(w)) {
+      Activate(w);
+      return;
+    }
+  }
+  active = 0;
+  focus = 0;
+}
+
+void SimWindowSystem::SetFocus(WindowHandle window) {
+  if (focus == window) return;
+  // Focusing a window of an inactive top-level window activates that first.
+  const WindowHandle top = TopLevelOf(window);
+  if (top != active && CanActivate(top)) {
+    Activate(top);
+    if (focus == window) return;
+  }
+  focus = window;
+  Send(window, Message{MessageKind::kSetFocus});
 }
 
 void SimWindowSystem::SetActiveWindow(WindowHandle window) {
   log.push_back("SetActiveWindow");
-  Activate(window);
+  if (CanActivate(window)) Activate(window);
 }
 
-void SimWindowSystem::FocusDefaultButton(WindowHandle box) {
-  windows.at(box).button_focused = true;
-  focus = box;
-  active = box;
-}
-
-void SimWindowSystem::Invalidate(WindowHandle window) { windows.at(window).invalid = true; }
-
-void SimWindowSystem::FillClient(WindowHandle window, TColor color) {
-  if (!painting_) {
-    ++fills_outside_paint;
-    return;
+void SimWindowSystem::FocusButton(WindowHandle box, std::uint32_t id) {
+  for (const auto& [h, w] : windows) {
+    if (w.kind == Kind::kButton && w.owner == box && w.id == id && !w.destroyed) {
+      SetFocus(h);
+      return;
+    }
   }
-  windows.at(window).shown_color = color;
+}
+
+WindowHandle SimWindowSystem::LastActivePopup(WindowHandle window) const {
+  for (auto it = activations.rbegin(); it != activations.rend(); ++it) {
+    if (windows.at(*it).owner == window && CanActivate(*it)) return *it;
+  }
+  return window;
+}
+
+// ----- Geometry -----
+
+Rect SimWindowSystem::WindowRect(WindowHandle window) const {
+  const Window& w = windows.at(window);
+  switch (w.kind) {
+    case Kind::kInfoBox:
+      return w.box.geometry.window;
+    case Kind::kForm:
+      return w.state == TWindowState::wsMaximized ? screen : w.normal_placement;
+    case Kind::kMessageBox:
+      return {screen.Width() / 2 - 150, screen.Height() / 2 - 60, screen.Width() / 2 + 150,
+              screen.Height() / 2 + 60};
+    case Kind::kOtherProgram:
+    case Kind::kButton:
+      break;
+  }
+  return screen;
+}
+
+WindowHandle SimWindowSystem::WindowAt(Point p) const {
+  for (WindowHandle w : z_order) {
+    const Window& win = windows.at(w);
+    if (win.visible && win.state != TWindowState::wsMinimized && Contains(WindowRect(w), p)) {
+      return w;
+    }
+  }
+  return 0;
 }
 
 Point SimWindowSystem::ClientToScreen(WindowHandle window, Point point) {
-  const Window& w = windows.at(window);
-  if (w.state == TWindowState::wsMaximized) return {screen.left + point.x, screen.top + point.y};
-  return {w.normal_placement.left + point.x, w.normal_placement.top + point.y};
+  const Rect r = WindowRect(window);
+  const FrameInsets frame = FrameOf(windows.at(window).look.frame);
+  return {r.left + frame.left + point.x, r.top + frame.top + point.y};
+}
+
+FrameInsets SimWindowSystem::FrameOf(FrameKind frame) {
+  switch (frame) {
+    case FrameKind::kFixedDialog:
+      return {3, 22, 3, 3};
+    case FrameKind::kNone:
+      break;
+  }
+  return {};
 }
 
 void SimWindowSystem::SendCancelMode(WindowHandle window) {
@@ -435,23 +863,27 @@ void SimWindowSystem::TrackPopupMenu(MenuHandle menu, Point p, WindowHandle owne
   log.push_back("MenuOpen");
   menu_open = true;
   menu_choice_.reset();
-  // The menu's own loop: ticks and paints go on until the script answers.
-  while (!menu_choice_) {
-    if (!DispatchOne(0)) RunNextAction();
+  // The menu's own loop: posted messages, ticks and paints go on.
+  while (!menu_choice_ && !quit_posted_) {
+    if (!DispatchOne(0)) Idle();
   }
   menu_open = false;
   log.push_back("MenuClosed");
-  for (const MenuEntry& entry : menu_entries_.at(menu)) {
-    if (!entry.separator && entry.caption == *menu_choice_) {
-      Message m{MessageKind::kCommand};
-      m.id = entry.command;
-      Post(owner, m);
+  // The choice is posted: it comes after the menu has closed and after the
+  // message that opened the menu has been handled.
+  if (menu_choice_) {
+    for (const MenuEntry& entry : menu_entries_.at(menu)) {
+      if (!entry.separator && entry.caption == *menu_choice_) {
+        Message m{MessageKind::kCommand};
+        m.id = entry.command;
+        Post(owner, m);
+      }
     }
   }
   menu_choice_.reset();
 }
 
-// ----- Timers and the queue -----
+// ----- Timers -----
 
 bool SimWindowSystem::SetTimer(WindowHandle window, std::uint32_t id, std::uint32_t interval) {
   log.push_back("SetTimer " + std::to_string(interval));
@@ -461,73 +893,58 @@ bool SimWindowSystem::SetTimer(WindowHandle window, std::uint32_t id, std::uint3
 }
 
 void SimWindowSystem::KillTimer(WindowHandle window, std::uint32_t id) {
+  // A WM_TIMER already in the queue stays there (KillTimer's remarks).
   log.push_back("KillTimer");
   timers_.erase({window, id});
 }
 
-bool SimWindowSystem::DispatchOne(WindowHandle dialog) {
-  (void)dialog;  // dialog keys are turned into commands by ThenKeyPress
-  if (!queue_.empty()) {
-    auto [window, message] = queue_.front();
-    queue_.pop_front();
-    Send(window, message);
-    return true;
-  }
-  for (auto& [handle, w] : windows) {
-    if (w.invalid && w.visible && w.state != TWindowState::wsMinimized) {
-      w.invalid = false;
-      painting_ = true;
-      const WindowHandle h = handle;
-      Send(h, Message{MessageKind::kEraseBackground});
-      Send(h, Message{MessageKind::kPaint});
-      painting_ = false;
-      const auto& painted = windows.at(h);
-      if (h == FormWindow() && painted.shown_color) fills.emplace_back(now, *painted.shown_color);
-      return true;
-    }
-  }
+void SimWindowSystem::PostDueTicks() {
   for (auto& [key, timer] : timers_) {
-    if (timer.pending) {
-      timer.pending = false;
+    if (timer.due > now) continue;
+    // Ticks that fall due while one waits in the queue merge into it.
+    const bool queued = std::any_of(queue_.begin(), queue_.end(), [&](const Posted& p) {
+      return p.window == key.first && p.message.kind == MessageKind::kTimer &&
+             p.message.id == key.second;
+    });
+    if (!queued) {
       Message m{MessageKind::kTimer};
       m.id = key.second;
-      Send(key.first, m);
-      return true;
+      Post(key.first, m);
     }
+    while (timer.due <= now) timer.due += timer.interval;
   }
-  return false;
 }
 
-PumpResult SimWindowSystem::PumpMessage(WindowHandle dialog) {
-  if (!queue_.empty()) return DispatchOne(dialog) ? PumpResult::kDispatched : PumpResult::kEmpty;
-  if (quit_posted_) {
-    quit_posted_ = false;
-    return PumpResult::kQuit;
-  }
-  return DispatchOne(dialog) ? PumpResult::kDispatched : PumpResult::kEmpty;
-}
-
-void SimWindowSystem::WaitMessage() { RunNextAction(); }
-
-void SimWindowSystem::PostQuitMessage(int code) {
-  log.push_back("PostQuitMessage " + std::to_string(code));
-  quit_posted_ = true;
-}
+// ----- The message box -----
 
 void SimWindowSystem::MessageBox(WindowHandle owner, const std::string& text,
                                  const std::string& caption, std::uint32_t flags) {
-  const WindowHandle screen_window = FormWindow();
-  message_boxes.push_back({owner, text, caption, flags,
-                           screen_window != 0 && windows.at(screen_window).topmost,
-                           screen_window != 0 && windows.at(screen_window).enabled});
   log.push_back("MessageBox");
-  message_box_open = true;
-  dismiss_box_ = false;
-  while (!dismiss_box_) {
-    if (!DispatchOne(0)) RunNextAction();
+  // A modal dialog: it disables its owner while it runs and enables it
+  // again before it is destroyed, so that the activation goes back to the
+  // owner (DialogBox, EndDialog). An owner that was disabled already stays
+  // so, and the activation then goes to the next window.
+  const bool disables_owner = owner != 0 && IsWindowEnabled(owner);
+  if (disables_owner) SetEnabled(owner, false);
+  Window box;
+  box.kind = Kind::kMessageBox;
+  box.owner = owner;
+  box.caption = caption;
+  box.text = text;
+  box.visible = true;
+  box.topmost = owner != 0 && windows.at(owner).topmost;
+  const WindowHandle h = NewWindow(box);
+  message_boxes.push_back({owner, text, caption, flags, h});
+  Activate(h);
+  dismiss_message_box_ = false;
+  while (!dismiss_message_box_ && !quit_posted_) {
+    if (!DispatchOne(0)) Idle();
   }
-  dismiss_box_ = false;
-  message_box_open = false;
+  dismiss_message_box_ = false;
+  if (disables_owner) SetEnabled(owner, true);
+  Hide(h);
+  windows.at(h).destroyed = true;
+  z_order.erase(std::find(z_order.begin(), z_order.end(), h));
 }
 
 void SimWindowSystem::ShellExecute(WindowHandle owner, const char* operation, const char* file,
@@ -557,9 +974,7 @@ std::string SimWindowSystem::KeyPath(RegKey key) const {
   return it == reg_handles_.end() ? std::string() : it->second;
 }
 
-bool SimWindowSystem::NextRegCallFails() {
-  return ++reg_call_count_ == fail_registry_call;
-}
+bool SimWindowSystem::NextRegCallFails() { return ++reg_call_count_ == fail_registry_call; }
 
 RegResult SimWindowSystem::RecordReg(RegCall call) {
   reg_calls.push_back(std::move(call));
@@ -631,14 +1046,6 @@ RegResult SimWindowSystem::RegCloseKey(RegKey key) {
   const bool known = reg_handles_.erase(key) != 0;
   if (NextRegCallFails() || !known) call.status = 6;  // invalid handle
   return RecordReg(call);
-}
-
-int RunVexo(SimWindowSystem& ws) {
-  try {
-    Vexo(ws);
-  } catch (const SimExit& exit) {
-    return exit.code;
-  }
 }
 
 }  // namespace vcl

@@ -1,8 +1,14 @@
-// A simulated window system for host tests: windows, focus, a message queue,
-// a clock that moves only when the script moves it, menus and boxes that a
-// script answers, and an in-memory registry that records every call and can
-// be made to fail. It imitates the system; it decides nothing of the
-// program's.
+// A simulated window system for host tests. It imitates Windows where the
+// program depends on it: the window order with its top-most band and owned
+// windows, activation and the keyboard focus, painting and erasing, posted
+// timer messages, the dialog manager's keys, the pop-up menu's and the
+// message box's modal loops, the shell's taskbar, and a registry that
+// records every call and can be made to fail. It knows no window of the
+// program's and decides nothing of the program's: each imitation follows the
+// Windows behaviour named beside it.
+//
+// Time moves only when a test moves it. Whenever the program would wait for
+// input, `on_idle` runs: that is where a test does what a person would do.
 #pragma once
 
 #include <deque>
@@ -16,30 +22,41 @@
 
 namespace vcl {
 
+// Thrown by ExitProcess, so that a test gets the exit code back.
 struct SimExit {
   int code;
 };
 
-class SimWindowSystem final : public WindowSystem {
+class SimWindowSystem : public WindowSystem {
  public:
+  enum class Kind { kForm, kInfoBox, kButton, kMessageBox, kOtherProgram };
   struct Window {
-    MessageTarget* target = nullptr;
-    bool is_box = false;
+    Kind kind = Kind::kForm;
+    MessageTarget* target = nullptr;  // none for the system's own windows
+    WindowHandle owner = 0;           // the owner, or a control's dialog
     bool visible = false;
     bool enabled = true;
     bool topmost = false;
+    bool destroyed = false;
     TWindowState state = TWindowState::wsNormal;
     bool restore_to_maximized = false;
-    bool invalid = false;
-    bool shown_once = false;
-    std::optional<TColor> shown_color;  // what the last fill painted
+    bool needs_paint = false;
+    bool needs_erase = false;
     std::string caption;
     std::string text;
+    WindowLook look;
     Rect normal_placement;
-    InfoBoxGeometry geometry;
-    WindowHandle owner = 0;
-    bool button_focused = false;
-    bool destroyed = false;
+    InfoBoxSpec box;          // an information box's contents
+    WindowHandle button = 0;  // an information box's button
+    std::uint32_t id = 0;     // a control's id
+    std::optional<TColor> shown_color;  // what the last fill painted
+  };
+  struct Fill {
+    std::uint32_t time;
+    WindowHandle window;
+    TColor color;
+    bool erase;      // filled while erasing the background
+    bool by_system;  // the class brush, because the window left the erase alone
   };
   struct RegCall {
     std::string function;
@@ -61,8 +78,7 @@ class SimWindowSystem final : public WindowSystem {
     std::string text;
     std::string caption;
     std::uint32_t flags;
-    bool screen_topmost;  // was the test screen top-most while it showed
-    bool screen_enabled;
+    WindowHandle window;  // the box's own window while it shows
   };
   struct ShellCall {
     WindowHandle owner;
@@ -74,9 +90,9 @@ class SimWindowSystem final : public WindowSystem {
     WindowHandle owner;
     std::vector<MenuEntry> entries;
   };
-  using Action = std::function<void(SimWindowSystem&)>;
 
   SimWindowSystem();
+  ~SimWindowSystem() override = default;
 
   // ----- Set-up -----
   std::string command_line = "Vexo.exe";
@@ -87,88 +103,99 @@ class SimWindowSystem final : public WindowSystem {
   // The registry call (1-based, counted over the run) that fails.
   int fail_registry_call = 0;
   std::map<std::string, std::map<std::string, RegValue>> registry;  // path -> values
+  std::function<void()> on_idle;  // runs whenever the program would wait
 
-  // ----- The script: run one step each time the program would wait -----
-  void Then(Action action);
-  void ThenRightClick(Point screen_point);
-  void ThenRightButtonPressOnly(Point screen_point);
-  void ThenKeyRelease(VirtualKey key, TShiftState shift = {});
-  void ThenKeyPress(VirtualKey key, TShiftState shift = {});
-  void ThenChoose(const std::string& caption);
-  void ThenCancelMenu();
-  void ThenDismissMessageBox();
-  void ThenClickBoxButton();
-  void ThenCloseBox();
-  void ThenAdvance(std::uint32_t ms);
-  void ThenBusy(std::uint32_t ms);  // the thread is busy: time passes, nothing runs
-  void ThenSwitchAway();
-  void ThenSwitchBack();
-  void ThenMinimizeFromTaskbar();
-  void ThenRestoreFromTaskbar();
-  void ThenPost(MessageKind kind, bool flag = false);
-  void ThenEndSession();
-  void ThenPostQuit();
+  // ----- What a person and the rest of the system do -----
+  void PressKey(VirtualKey key, TShiftState shift = {});
+  void ReleaseKey(VirtualKey key, TShiftState shift = {});
+  void PressRightButton(Point screen_point);
+  void ReleaseRightButton(Point screen_point);
+  // A left click on a window: activates it, or the box that disables it.
+  void ClickWindow(WindowHandle window);
+  // A click on a dialog's button.
+  void ClickButton(WindowHandle button);
+  // The close button of a window's title bar.
+  void ClickCloseButton(WindowHandle window);
+  void ChooseMenuEntry(const std::string& caption);
+  void CancelMenu();
+  void DismissMessageBox();
+  // The thread's quit request, from outside the program's windows.
+  void RequestQuit();
+  // Time passes with the program handling each due tick as it comes.
+  void Advance(std::uint32_t ms);
+  // Time passes while the thread is busy: nothing is handled meanwhile.
+  void Busy(std::uint32_t ms);
+  // Another program is activated, as by Alt+Tab or a click on it.
+  void ActivateOtherProgram();
+  // The shell's taskbar: a click on a window's button, and its close command.
+  void ClickTaskbarButton(WindowHandle window);
+  void CloseFromTaskbar(WindowHandle window);
+  // Windows asks every top-level window whether it may end, then ends.
+  void EndSession();
+  void PostTo(WindowHandle window, const Message& message);
 
   // ----- What happened -----
   std::map<WindowHandle, Window> windows;
-  std::vector<std::string> log;  // window calls, in order
+  std::vector<std::string> log;  // the program's window calls, in order
   std::vector<RegCall> reg_calls;
   std::vector<MessageBoxCall> message_boxes;
   std::vector<ShellCall> shell_calls;
   std::vector<MenuOpening> menus;
-  std::vector<std::pair<std::uint32_t, TColor>> fills;  // (time, colour) of each repaint of the test screen
+  std::vector<Fill> fills;                 // every fill, in order
+  std::vector<WindowHandle> activations;  // every window activated, in order
+  std::vector<WindowHandle> z_order;      // top-level windows, top first
   std::uint32_t now = 0;
-  bool script_ran_out = false;
   bool menu_open = false;
-  bool message_box_open = false;
-  int open_reg_handles() const { return static_cast<int>(reg_handles_.size()); }
-  WindowHandle active = 0;
+  WindowHandle active = 0;  // the active window, the other program's too
   WindowHandle focus = 0;
   WindowHandle capture = 0;
   int fills_outside_paint = 0;
-
-  WindowHandle FormWindow() const;  // the first form window made
-  WindowHandle OpenBox() const;     // the visible information box, if any
-  const Window& Screen() const { return windows.at(FormWindow()); }
+  // Messages dispatched and not yet returned from, innermost last.
+  std::vector<MessageKind> dispatching;
+  const WindowHandle other_program;
+  int open_reg_handles() const { return static_cast<int>(reg_handles_.size()); }
   // Timers that run now, with their intervals.
   std::map<std::uint32_t, std::uint32_t> RunningTimers() const;
+  // Windows that have a button on the taskbar.
+  std::vector<WindowHandle> TaskbarButtons() const;
+  WindowHandle TopLevelOf(WindowHandle window) const;
+  bool IsOurs(WindowHandle window) const;
 
   // ----- WindowSystem -----
   std::string CommandLine() override { return command_line; }
   std::optional<int> StartupShowCommand() override { return startup_show; }
   [[noreturn]] void ExitProcess(int code) override;
   WindowHandle CreateFormWindow(const FormWindowParams& params, MessageTarget* target) override;
-  WindowHandle CreateInfoBoxWindow(WindowHandle owner, const std::string& title,
-                                   const std::string& text, const InfoBoxGeometry& geometry,
-                                   MessageTarget* target) override;
+  WindowHandle CreateInfoBoxWindow(const InfoBoxSpec& spec, MessageTarget* target) override;
   void DestroyWindow(WindowHandle window) override;
+  std::vector<WindowHandle> ThreadWindows() override;
   void ShowWindow(WindowHandle window, int show_command) override;
   void SetTopmost(WindowHandle window, bool topmost) override;
   bool IsWindowVisible(WindowHandle window) override;
   bool IsWindowEnabled(WindowHandle window) override;
   void EnableWindow(WindowHandle window, bool enable) override;
-  WindowHandle GetActiveWindow() override { return active; }
+  WindowHandle GetActiveWindow() override { return IsOurs(active) ? active : 0; }
   void SetActiveWindow(WindowHandle window) override;
-  void FocusDefaultButton(WindowHandle box) override;
-  void Invalidate(WindowHandle window) override;
+  void FocusButton(WindowHandle box, std::uint32_t id) override;
+  void Invalidate(WindowHandle window, bool erase) override;
   void FillClient(WindowHandle window, TColor color) override;
   Point ClientToScreen(WindowHandle window, Point point) override;
   Rect MonitorRect(WindowHandle) override { return screen; }
   WindowHandle GetCapture() override { return capture; }
   void SendCancelMode(WindowHandle window) override;
-  FontMetrics MessageFontMetrics() override { return {6, 13}; }
+  FontMeasures MessageFontMeasures() override { return {6 * 52, 13}; }
   // Text in a fixed-width model: 6 pixels a character, 13 a line, tabs to
   // every 8th column, lines broken at CR and wrapped at spaces.
   Size MeasureText(const std::string& text, int max_width) override;
-  int InfoIconSize() override { return 32; }
-  FrameInsets InfoBoxFrame() override { return {3, 22, 3, 3}; }
+  int IconSize(SystemIcon) override { return 32; }
+  FrameInsets FrameOf(FrameKind frame) override;
   MenuHandle CreatePopupMenu(const std::vector<MenuEntry>& entries) override;
   void DestroyMenu(MenuHandle menu) override;
   void TrackPopupMenu(MenuHandle menu, Point screen_point, WindowHandle owner) override;
   bool SetTimer(WindowHandle window, std::uint32_t id, std::uint32_t interval_ms) override;
   void KillTimer(WindowHandle window, std::uint32_t id) override;
   PumpResult PumpMessage(WindowHandle dialog) override;
-  void WaitMessage() override;
+  void WaitMessage() override { Idle(); }
   void PostQuitMessage(int code) override;
   void MessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
                   std::uint32_t flags) override;
@@ -186,36 +213,58 @@ class SimWindowSystem final : public WindowSystem {
   struct Timer {
     std::uint32_t interval;
     std::uint32_t due;
-    bool pending = false;
   };
+  // Keyboard input is not a message of the core's until the back end or
+  // the dialog manager makes it one.
+  enum class Input { kNone, kKeyDown, kKeyUp };
+  struct Posted {
+    WindowHandle window;
+    Message message;
+    Input input;
+  };
+  WindowHandle NewWindow(Window window);
   MessageResult Send(WindowHandle window, const Message& message);
   void Post(WindowHandle window, const Message& message);
-  void Activate(WindowHandle window);
-  void Deactivate();
-  void SetState(WindowHandle window, TWindowState state);
   bool DispatchOne(WindowHandle dialog);
-  void RunNextAction();
-  void AdvanceTo(std::uint32_t target);
+  void Deliver(WindowHandle dialog, const Posted& posted);
+  void DialogManager(WindowHandle dialog, const Posted& posted);
+  void PaintNow(WindowHandle window);
+  void EraseNow(WindowHandle window);
+  void Idle();
+  void PostDueTicks();
+  void Activate(WindowHandle window);
+  void ActivateOtherWindow(WindowHandle leaving);
+  bool CanActivate(WindowHandle window) const;
+  void SetFocus(WindowHandle window);
+  void SetEnabled(WindowHandle window, bool enable);
+  void SetState(WindowHandle window, TWindowState state);
+  void Hide(WindowHandle window);
+  void Minimize(WindowHandle window);
+  void Restore(WindowHandle window);
+  void Uncover(WindowHandle window);
+  void Restack();
+  void MoveToTopOfBand(WindowHandle window);
+  WindowHandle WindowAt(Point screen_point) const;
+  Rect WindowRect(WindowHandle window) const;
+  WindowHandle LastActivePopup(WindowHandle window) const;
   bool NextRegCallFails();
   RegResult RecordReg(RegCall call);
   std::string KeyPath(RegKey key) const;
 
   WindowHandle next_handle_ = 0x100;
-  std::deque<Action> script_;
-  std::deque<std::pair<WindowHandle, Message>> queue_;
+  std::deque<Posted> queue_;
   bool quit_posted_ = false;
   bool painting_ = false;
+  bool erasing_ = false;  // a fill now is the background's erase
+  std::uint32_t advance_to_ = 0;
   std::map<std::pair<WindowHandle, std::uint32_t>, Timer> timers_;
   std::map<MenuHandle, std::vector<MenuEntry>> menu_entries_;
-  std::vector<WindowHandle> creation_order_;
-  std::optional<std::string> menu_choice_;  // set by the script while a menu is open
-  bool dismiss_box_ = false;
+  std::optional<std::string> menu_choice_;  // set while a menu is open
+  bool dismiss_message_box_ = false;
+  WindowHandle pressed_button_ = 0;  // a button held down by Space
   std::map<RegKey, std::string> reg_handles_;
   RegKey next_reg_ = 0x1000;
   int reg_call_count_ = 0;
 };
-
-// Runs the program block on the simulated system; returns the exit code.
-int RunVexo(SimWindowSystem& ws);
 
 }  // namespace vcl

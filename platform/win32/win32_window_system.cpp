@@ -7,15 +7,47 @@ namespace {
 
 const char kFormClass[] = "VelumenForm";
 const char kBoxClass[] = "VelumenInfoBox";
-const DWORD kBoxStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-const DWORD kBoxExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
 HWND Hwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 WindowHandle Handle(HWND window) { return reinterpret_cast<WindowHandle>(window); }
 HKEY Hkey(RegKey key) { return reinterpret_cast<HKEY>(key); }
 
-MessageTarget* TargetOf(HWND window) {
-  return reinterpret_cast<MessageTarget*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+// The system's styles for a look.
+DWORD StyleOf(const WindowLook& look) {
+  DWORD style = WS_POPUP | WS_CLIPCHILDREN;
+  if (look.frame == FrameKind::kFixedDialog) style |= WS_CAPTION | WS_SYSMENU;
+  if (look.minimize_box) style |= WS_MINIMIZEBOX;
+  return style;
+}
+DWORD ExStyleOf(const WindowLook& look) {
+  DWORD ex_style = 0;
+  if (look.frame == FrameKind::kFixedDialog) ex_style |= WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+  if (look.taskbar_entry) ex_style |= WS_EX_APPWINDOW;
+  return ex_style;
+}
+WindowLook DialogLook(FrameKind frame) {
+  WindowLook look;
+  look.frame = frame;
+  return look;
+}
+const char* CursorOf(PointerShape pointer) {
+  switch (pointer) {
+    case PointerShape::kArrow:
+      break;
+  }
+  return IDC_ARROW;
+}
+const char* IconOf(SystemIcon icon) {
+  switch (icon) {
+    case SystemIcon::kInformation:
+      break;
+  }
+  return IDI_INFORMATION;
+}
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
+  reinterpret_cast<std::vector<WindowHandle>*>(list)->push_back(Handle(window));
+  return TRUE;
 }
 
 TShiftState ShiftNow(LPARAM lparam) {
@@ -27,24 +59,9 @@ TShiftState ShiftNow(LPARAM lparam) {
   return shift;
 }
 
-Win32WindowSystem* the_system = nullptr;
-
 }  // namespace
 
 Win32WindowSystem::Win32WindowSystem(HINSTANCE instance) : instance_(instance) {
-  the_system = this;
-  WNDCLASSEXA form_class{};
-  form_class.cbSize = sizeof(form_class);
-  form_class.lpfnWndProc = WindowProc;
-  form_class.hInstance = instance;
-  form_class.hIcon = LoadIconA(instance, "MAINICON");
-  form_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  // Black like the first colour, so nothing lighter can show before the
-  // first paint.
-  form_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  form_class.lpszClassName = kFormClass;
-  RegisterClassExA(&form_class);
-
   WNDCLASSEXA box_class{};
   box_class.cbSize = sizeof(box_class);
   box_class.lpfnWndProc = WindowProc;
@@ -57,7 +74,20 @@ Win32WindowSystem::Win32WindowSystem(HINSTANCE instance) : instance_(instance) {
 
 Win32WindowSystem::~Win32WindowSystem() {
   if (message_font_ != nullptr) DeleteObject(message_font_);
-  the_system = nullptr;
+}
+
+void Win32WindowSystem::RegisterFormClass(const WindowLook& look) {
+  if (form_class_registered_) return;
+  WNDCLASSEXA form_class{};
+  form_class.cbSize = sizeof(form_class);
+  form_class.lpfnWndProc = WindowProc;
+  form_class.hInstance = instance_;
+  form_class.hIcon = LoadIconA(instance_, "MAINICON");
+  form_class.hCursor = LoadCursorA(nullptr, CursorOf(look.pointer));
+  // The class keeps its brush for the life of the process.
+  form_class.hbrBackground = CreateSolidBrush(look.background);
+  form_class.lpszClassName = kFormClass;
+  form_class_registered_ = RegisterClassExA(&form_class) != 0;
 }
 
 std::string Win32WindowSystem::CommandLine() { return GetCommandLineA(); }
@@ -76,27 +106,27 @@ LRESULT CALLBACK Win32WindowSystem::WindowProc(HWND window, UINT message, WPARAM
                                                 LPARAM lparam) {
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lparam);
-    SetWindowLongPtrA(window, GWLP_USERDATA,
-                      reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  } else if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* binding = reinterpret_cast<Binding*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (message == WM_NCDESTROY && binding != nullptr) {
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    delete binding;
+    binding = nullptr;
   }
-  if (the_system == nullptr || TargetOf(window) == nullptr) {
-    return DefWindowProcA(window, message, wparam, lparam);
-  }
-  return the_system->Route(window, message, wparam, lparam);
+  if (binding == nullptr) return DefWindowProcA(window, message, wparam, lparam);
+  return binding->system->Route(window, *binding->target, message, wparam, lparam);
 }
 
-LRESULT Win32WindowSystem::Route(HWND window, UINT message, WPARAM wparam,
-                                 LPARAM lparam) {
-  MessageTarget* target = TargetOf(window);
+LRESULT Win32WindowSystem::Route(HWND window, MessageTarget& target, UINT message,
+                                 WPARAM wparam, LPARAM lparam) {
   Message m{MessageKind::kPaint};
   switch (message) {
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC previous = paint_dc_;
       paint_dc_ = BeginPaint(window, &paint);
-      const MessageResult result = target->HandleMessage(m);
+      const MessageResult result = target.HandleMessage(m);
       EndPaint(window, &paint);
       paint_dc_ = previous;
       if (result.handled) return result.value;
@@ -106,11 +136,15 @@ LRESULT Win32WindowSystem::Route(HWND window, UINT message, WPARAM wparam,
       m.kind = MessageKind::kEraseBackground;
       HDC previous = paint_dc_;
       paint_dc_ = reinterpret_cast<HDC>(wparam);
-      const MessageResult result = target->HandleMessage(m);
+      const MessageResult result = target.HandleMessage(m);
       paint_dc_ = previous;
       if (result.handled) return result.value;
       return DefWindowProcA(window, message, wparam, lparam);
     }
+    case WM_RBUTTONDOWN:
+      m.kind = MessageKind::kRightButtonDown;
+      m.point = {GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+      break;
     case WM_RBUTTONUP:
       m.kind = MessageKind::kRightButtonUp;
       m.point = {GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
@@ -142,6 +176,10 @@ LRESULT Win32WindowSystem::Route(HWND window, UINT message, WPARAM wparam,
       m.kind = MessageKind::kEndSession;
       m.flag = wparam != 0;
       break;
+    case WM_ACTIVATE:
+      m.kind = MessageKind::kActivate;
+      m.flag = LOWORD(wparam) != WA_INACTIVE;
+      break;
     case WM_SETFOCUS:
       m.kind = MessageKind::kSetFocus;
       break;
@@ -160,29 +198,35 @@ LRESULT Win32WindowSystem::Route(HWND window, UINT message, WPARAM wparam,
     default:
       return DefWindowProcA(window, message, wparam, lparam);
   }
-  const MessageResult result = target->HandleMessage(m);
+  const MessageResult result = target.HandleMessage(m);
   if (result.handled) return result.value;
   return DefWindowProcA(window, message, wparam, lparam);
 }
 
-WindowHandle Win32WindowSystem::CreateFormWindow(const FormWindowParams& params,
-                                                 MessageTarget* target) {
-  const Rect& r = params.normal_placement;
-  HWND window = CreateWindowExA(params.app_window ? WS_EX_APPWINDOW : 0, kFormClass,
-                                params.caption.c_str(), WS_POPUP | WS_CLIPCHILDREN,
-                                r.left, r.top, r.Width(), r.Height(), nullptr, nullptr,
-                                instance_, target);
-  return Handle(window);
+HWND Win32WindowSystem::CreateBound(DWORD ex_style, const char* window_class,
+                                    const std::string& caption, DWORD style, const Rect& r,
+                                    HWND owner, MessageTarget* target) {
+  auto* binding = new Binding{this, target};
+  HWND window = CreateWindowExA(ex_style, window_class, caption.c_str(), style, r.left, r.top,
+                                r.Width(), r.Height(), owner, nullptr, instance_, binding);
+  // Without a window, WM_NCDESTROY never comes to free it.
+  if (window == nullptr) delete binding;
+  return window;
 }
 
-WindowHandle Win32WindowSystem::CreateInfoBoxWindow(WindowHandle owner,
-                                                    const std::string& title,
-                                                    const std::string& text,
-                                                    const InfoBoxGeometry& g,
+WindowHandle Win32WindowSystem::CreateFormWindow(const FormWindowParams& params,
+                                                 MessageTarget* target) {
+  RegisterFormClass(params.look);
+  return Handle(CreateBound(ExStyleOf(params.look), kFormClass, params.caption,
+                            StyleOf(params.look), params.normal_placement, nullptr, target));
+}
+
+WindowHandle Win32WindowSystem::CreateInfoBoxWindow(const InfoBoxSpec& spec,
                                                     MessageTarget* target) {
-  HWND box = CreateWindowExA(kBoxExStyle, kBoxClass, title.c_str(), kBoxStyle,
-                             g.window.left, g.window.top, g.window.Width(),
-                             g.window.Height(), Hwnd(owner), nullptr, instance_, target);
+  const WindowLook look = DialogLook(spec.frame);
+  const InfoBoxGeometry& g = spec.geometry;
+  HWND box = CreateBound(ExStyleOf(look), kBoxClass, spec.title, StyleOf(look), g.window,
+                         Hwnd(spec.owner), target);
   auto child = [&](const char* cls, const char* caption, DWORD style, const Rect& r,
                    int id) {
     HWND control = CreateWindowExA(0, cls, caption, WS_CHILD | WS_VISIBLE | style, r.left,
@@ -193,14 +237,23 @@ WindowHandle Win32WindowSystem::CreateInfoBoxWindow(WindowHandle owner,
     return control;
   };
   HWND icon = child("STATIC", "", SS_ICON, g.icon, -1);
-  SendMessageA(icon, STM_SETICON,
-               reinterpret_cast<WPARAM>(LoadIconA(nullptr, IDI_INFORMATION)), 0);
-  child("STATIC", text.c_str(), SS_LEFT | SS_NOPREFIX, g.text, -1);
-  child("BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, g.button, IDOK);
+  SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconA(nullptr, IconOf(spec.icon))),
+               0);
+  child("STATIC", spec.text.c_str(), SS_LEFT | SS_NOPREFIX, g.text, -1);
+  const DialogButton& button = spec.button;
+  child("BUTTON", button.caption.c_str(),
+        (button.is_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP, g.button,
+        static_cast<int>(button.id));
   return Handle(box);
 }
 
 void Win32WindowSystem::DestroyWindow(WindowHandle window) { ::DestroyWindow(Hwnd(window)); }
+
+std::vector<WindowHandle> Win32WindowSystem::ThreadWindows() {
+  std::vector<WindowHandle> windows;
+  EnumThreadWindows(GetCurrentThreadId(), CollectWindow, reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
 
 void Win32WindowSystem::ShowWindow(WindowHandle window, int show_command) {
   ::ShowWindow(Hwnd(window), show_command);
@@ -232,13 +285,12 @@ void Win32WindowSystem::SetActiveWindow(WindowHandle window) {
   ::SetActiveWindow(Hwnd(window));
 }
 
-void Win32WindowSystem::FocusDefaultButton(WindowHandle box) {
-  ::SetFocus(GetDlgItem(Hwnd(box), IDOK));
+void Win32WindowSystem::FocusButton(WindowHandle box, std::uint32_t id) {
+  ::SetFocus(GetDlgItem(Hwnd(box), static_cast<int>(id)));
 }
 
-void Win32WindowSystem::Invalidate(WindowHandle window) {
-  // No erase: the paint itself fills the whole client, so one fill per change.
-  InvalidateRect(Hwnd(window), nullptr, FALSE);
+void Win32WindowSystem::Invalidate(WindowHandle window, bool erase) {
+  InvalidateRect(Hwnd(window), nullptr, erase ? TRUE : FALSE);
 }
 
 void Win32WindowSystem::FillClient(WindowHandle window, TColor color) {
@@ -286,18 +338,17 @@ HFONT Win32WindowSystem::MessageFont() {
   return message_font_;
 }
 
-FontMetrics Win32WindowSystem::MessageFontMetrics() {
+FontMeasures Win32WindowSystem::MessageFontMeasures() {
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, MessageFont());
   TEXTMETRICA tm{};
   GetTextMetricsA(dc, &tm);
-  // The average width of the letters, as dialog units are reckoned.
   static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
   SIZE extent{};
   GetTextExtentPoint32A(dc, kLetters, 52, &extent);
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
-  return {(extent.cx / 26 + 1) / 2, static_cast<int>(tm.tmHeight)};
+  return {static_cast<int>(extent.cx), static_cast<int>(tm.tmHeight)};
 }
 
 Size Win32WindowSystem::MeasureText(const std::string& text, int max_width) {
@@ -311,11 +362,12 @@ Size Win32WindowSystem::MeasureText(const std::string& text, int max_width) {
   return {r.right - r.left, r.bottom - r.top};
 }
 
-int Win32WindowSystem::InfoIconSize() { return GetSystemMetrics(SM_CXICON); }
+int Win32WindowSystem::IconSize(SystemIcon) { return GetSystemMetrics(SM_CXICON); }
 
-FrameInsets Win32WindowSystem::InfoBoxFrame() {
+FrameInsets Win32WindowSystem::FrameOf(FrameKind frame) {
+  const WindowLook look = DialogLook(frame);
   RECT r{0, 0, 0, 0};
-  AdjustWindowRectEx(&r, kBoxStyle, FALSE, kBoxExStyle);
+  AdjustWindowRectEx(&r, StyleOf(look), FALSE, ExStyleOf(look));
   return {-r.left, -r.top, r.right, r.bottom};
 }
 
@@ -354,7 +406,21 @@ PumpResult Win32WindowSystem::PumpMessage(WindowHandle dialog) {
   MSG msg;
   if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return PumpResult::kEmpty;
   if (msg.message == WM_QUIT) return PumpResult::kQuit;
-  if (dialog != 0 && IsDialogMessageA(Hwnd(dialog), &msg)) return PumpResult::kDispatched;
+  if (dialog != 0) {
+    HWND dialog_window = Hwnd(dialog);
+    const bool in_dialog = msg.hwnd == dialog_window || IsChild(dialog_window, msg.hwnd);
+    if (in_dialog && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN)) {
+      auto* binding =
+          reinterpret_cast<Binding*>(GetWindowLongPtrA(dialog_window, GWLP_USERDATA));
+      Message key{MessageKind::kDialogKey};
+      key.key = static_cast<VirtualKey>(msg.wParam);
+      key.shift = ShiftNow(msg.lParam);
+      if (binding != nullptr && binding->target->HandleMessage(key).handled) {
+        return PumpResult::kDispatched;
+      }
+    }
+    if (IsDialogMessageA(dialog_window, &msg)) return PumpResult::kDispatched;
+  }
   TranslateMessage(&msg);
   DispatchMessageA(&msg);
   return PumpResult::kDispatched;

@@ -28,11 +28,9 @@ class Win32WindowSystem final : public WindowSystem {
 
   WindowHandle CreateFormWindow(const FormWindowParams& params,
                                 MessageTarget* target) override;
-  WindowHandle CreateInfoBoxWindow(WindowHandle owner, const std::string& title,
-                                   const std::string& text,
-                                   const InfoBoxGeometry& geometry,
-                                   MessageTarget* target) override;
+  WindowHandle CreateInfoBoxWindow(const InfoBoxSpec& spec, MessageTarget* target) override;
   void DestroyWindow(WindowHandle window) override;
+  std::vector<WindowHandle> ThreadWindows() override;
   void ShowWindow(WindowHandle window, int show_command) override;
   void SetTopmost(WindowHandle window, bool topmost) override;
   bool IsWindowVisible(WindowHandle window) override;
@@ -40,18 +38,18 @@ class Win32WindowSystem final : public WindowSystem {
   void EnableWindow(WindowHandle window, bool enable) override;
   WindowHandle GetActiveWindow() override;
   void SetActiveWindow(WindowHandle window) override;
-  void FocusDefaultButton(WindowHandle box) override;
-  void Invalidate(WindowHandle window) override;
+  void FocusButton(WindowHandle box, std::uint32_t id) override;
+  void Invalidate(WindowHandle window, bool erase) override;
   void FillClient(WindowHandle window, TColor color) override;
   Point ClientToScreen(WindowHandle window, Point point) override;
   Rect MonitorRect(WindowHandle window) override;
   WindowHandle GetCapture() override;
   void SendCancelMode(WindowHandle window) override;
 
-  FontMetrics MessageFontMetrics() override;
+  FontMeasures MessageFontMeasures() override;
   Size MeasureText(const std::string& text, int max_width) override;
-  int InfoIconSize() override;
-  FrameInsets InfoBoxFrame() override;
+  int IconSize(SystemIcon icon) override;
+  FrameInsets FrameOf(FrameKind frame) override;
 
   MenuHandle CreatePopupMenu(const std::vector<MenuEntry>& entries) override;
   void DestroyMenu(MenuHandle menu) override;
@@ -79,12 +77,23 @@ class Win32WindowSystem final : public WindowSystem {
   RegResult RegCloseKey(RegKey key) override;
 
  private:
+  // What a window of ours carries: the system that made it and the core's
+  // object that gets its messages. Found through the window itself.
+  struct Binding {
+    Win32WindowSystem* system;
+    MessageTarget* target;
+  };
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam,
                                      LPARAM lparam);
-  LRESULT Route(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT Route(HWND window, MessageTarget& target, UINT message, WPARAM wparam,
+                LPARAM lparam);
+  HWND CreateBound(DWORD ex_style, const char* window_class, const std::string& caption,
+                   DWORD style, const Rect& r, HWND owner, MessageTarget* target);
+  void RegisterFormClass(const WindowLook& look);
   HFONT MessageFont();
 
   HINSTANCE instance_;
+  bool form_class_registered_ = false;
   HDC paint_dc_ = nullptr;  // set while a paint or erase message is handled
   HFONT message_font_ = nullptr;
 };

@@ -1,6 +1,7 @@
 // Fuzzes the command-line splitter against a second splitter written
 // plainly from the rule, and checks that it never reads past the line.
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -39,6 +40,11 @@ std::vector<std::string> ReferenceWords(const char* p) {
   return words;
 }
 
+void Fail(const char* what, const std::string& line) {
+  std::fprintf(stderr, "%s; line of %zu bytes\n", what, line.size());
+  std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -52,13 +58,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const std::vector<std::string> words = ReferenceWords(exact);
   const int count = words.empty() ? 0 : static_cast<int>(words.size()) - 1;
-  if (vcl::ParamCount(line) != count) std::abort();
+  if (vcl::ParamCount(line) != count) Fail("wrong number of words", line);
+
+  // The one decision the program takes from its arguments, as it takes it.
+  // A first argument that is not exactly no_welcome must never pass for it:
+  // a word cut at 255 bytes, or with its length kept in one byte (266 bytes
+  // read as 10), would turn "no_welcome" and padding into the switch.
+  const bool skips_welcome = count > 0 && vcl::ParamStr(line, 1) == "no_welcome";
+  if (skips_welcome != (count > 0 && words[1] == "no_welcome")) {
+    Fail(skips_welcome ? "a word that is not no_welcome passed for it"
+                       : "no_welcome was not recognised",
+         line);
+  }
+
   for (int n = 0; n <= count + 1; ++n) {
     const std::string expected = n < static_cast<int>(words.size()) ? words[n] : std::string();
     const std::string got = vcl::ParamStr(line, n);
-    if (got != expected) std::abort();
-    if (got.size() > 255 && got == "no_welcome") std::abort();
-    if (got.find('"') != std::string::npos) std::abort();
+    if (got.size() != expected.size()) Fail("a word of the wrong length (cut or wrapped?)", line);
+    if (got != expected) Fail("a word differs from the rule's", line);
+    if (got.find('"') != std::string::npos) Fail("a quote left in a word", line);
   }
   std::free(exact);
   return 0;

@@ -1,0 +1,301 @@
+"""Rule-breaking edits to the portable core. Each one must make a host test fail.
+
+One record per edit: the file (from the top of the tree), the exact text to
+find (it must occur exactly once in that file), the text that replaces it,
+and the rule it breaks, in one line. Triple-quoted strings keep multi-line
+texts readable; indentation inside them is part of the text.
+"""
+
+from collections import namedtuple
+
+Edit = namedtuple("Edit", "file find replace rule")
+
+EDITS = [
+    # --- Colour fill and erase (platform/form.cpp) ---
+    Edit("platform/form.cpp",
+         """    case MessageKind::kPaint:
+      Ws().FillClient(handle_, color_);
+      return MessageResult::Handled();""",
+         """    case MessageKind::kPaint:
+      return MessageResult::Default();""",
+         "painting fills the client area with the form's colour"),
+    Edit("platform/form.cpp",
+         """      Ws().FillClient(handle_, color_);
+      return MessageResult::Handled(1);""",
+         """      return MessageResult::Default();""",
+         "erasing the background fills with the form's colour, not the class brush"),
+    Edit("platform/form.cpp",
+         """  if (color == color_) return;
+  color_ = color;""",
+         """  color_ = color;""",
+         "assigning an unchanged Color does nothing (no repaint)"),
+    Edit("platform/form.cpp",
+         """  color_ = color;
+  if (handle_ != 0) Ws().Invalidate(handle_);""",
+         """  color_ = color;""",
+         "a new colour is painted at once"),
+
+    # --- Timer (platform/timer.cpp) ---
+    Edit("platform/timer.cpp",
+         """  if (enabled == enabled_) return;
+  enabled_ = enabled;""",
+         """  enabled_ = enabled;""",
+         "assigning an unchanged Enabled does nothing (a running timer is not restarted)"),
+    Edit("platform/timer.cpp",
+         """    ws_.KillTimer(window_, id_);
+    running_ = false;""",
+         """    running_ = false;""",
+         "stopping the timer kills the system timer"),
+    Edit("platform/timer.cpp",
+         """      throw EOutOfResources("Not enough timers available");""",
+         """      return;""",
+         "a refused timer raises \"Not enough timers available\""),
+    Edit("platform/timer.cpp",
+         """if (running_ && on_timer_) on_timer_(this);""",
+         """if (on_timer_) on_timer_(this);""",
+         "a tick queued before the timer stopped does not reach OnTimer"),
+
+    # --- Menu opening and choice (platform/form.cpp, platform/menu.cpp) ---
+    Edit("platform/menu.cpp",
+         """entries.push_back({item->Caption(), item->Command(), item->IsSeparator()});""",
+         """entries.push_back({item->Caption(), item->Command(), false});""",
+         "a separator is a line in the menu, not an entry that can be chosen"),
+    Edit("platform/form.cpp",
+         """if (key == kVkApps && !shift.alt) OpenPopupMenu({0, 0});""",
+         """if (key == kVkApps) OpenPopupMenu({0, 0});""",
+         "Alt+menu key opens nothing"),
+    Edit("platform/form.cpp",
+         """application_.Guarded([&] { OpenPopupMenu(message.point); });""",
+         """application_.Guarded([&] { OpenPopupMenu({0, 0}); });""",
+         "the menu opens where the right button was released"),
+    Edit("platform/form.cpp",
+         """    case MessageKind::kContextMenu:
+      // The menu opens from the button and key releases alone.
+      return MessageResult::Handled();""",
+         """    case MessageKind::kContextMenu:
+      application_.Guarded([&] { OpenPopupMenu(message.point); });
+      return MessageResult::Handled();""",
+         "the system's context-menu message opens nothing (no second menu)"),
+    Edit("platform/form.cpp",
+         """  const WindowHandle capture = Ws().GetCapture();
+  if (capture != 0) Ws().SendCancelMode(capture);
+  PopupMenu->Popup""",
+         """  PopupMenu->Popup""",
+         "opening the menu first cancels a mouse capture"),
+
+    # --- Keys (screen/unit1.cpp) ---
+    Edit("screen/unit1.cpp",
+         """                       vcl::TShiftState /*Shift*/) {
+  if (Key == vcl::kVkEscape) Close();""",
+         """                       vcl::TShiftState Shift) {
+  if (Key == vcl::kVkEscape && !Shift.shift && !Shift.ctrl && !Shift.alt) Close();""",
+         "releasing Esc ends the program whatever modifier is held"),
+
+    # --- Activation (platform/application.cpp FocusReceived) ---
+    Edit("platform/application.cpp",
+         """  if (focused_ == &owner) return;
+  focused_ = &owner;""",
+         """  focused_ = &owner;""",
+         "the focus coming back to the focused form raises no second activation"),
+    Edit("platform/application.cpp",
+         """  focused_ = &owner;
+  owner.DoActivate();""",
+         """  owner.DoActivate();
+  focused_ = &owner;""",
+         "a form counts as focused before its OnActivate runs"),
+
+    # --- Top-most nesting (platform/application.cpp) ---
+    Edit("platform/application.cpp",
+         """  if (topmost_level_++ != 0) return;""",
+         """  ++topmost_level_;""",
+         "only the outermost NormalizeTopMosts takes windows out of the top-most band"),
+    Edit("platform/application.cpp",
+         """  if (topmost_level_ == 0 || --topmost_level_ != 0) return;""",
+         """  if (topmost_level_ == 0) return;
+  --topmost_level_;""",
+         "only the outermost RestoreTopMosts puts them back"),
+
+    # --- Error report (platform/error_text.cpp, platform/application.cpp) ---
+    Edit("platform/error_text.cpp",
+         """static_cast<unsigned char>(message.back()) > '.'""",
+         """message.back() != '.'""",
+         "a full stop is added only after a character above '.'"),
+    Edit("platform/error_text.cpp",
+         """static_cast<unsigned char>(message.back()) > '.'""",
+         """static_cast<unsigned char>(message.back()) >= '.'""",
+         "a message that ends in '.' gets no second full stop"),
+    Edit("platform/application.cpp",
+         """  const WindowHandle owner = main_form_ != nullptr ? main_form_->Handle() : 0;""",
+         """  const WindowHandle owner = active;""",
+         "the error box is owned by the main form, not by the active window"),
+    Edit("platform/application.cpp",
+         """  NormalizeTopMosts();
+  ws_.MessageBox""",
+         """  ws_.MessageBox""",
+         "the error box is shown with the screen out of the top-most band"),
+    Edit("platform/application.cpp",
+         """  EnableTaskWindows(disabled);
+  if (active != 0) ws_.SetActiveWindow(active);""",
+         """  if (active != 0) ws_.SetActiveWindow(active);""",
+         "the windows disabled for the error box are enabled again"),
+
+    # --- Command line (platform/command_line.cpp, screen/unit1.cpp) ---
+    Edit("platform/command_line.cpp",
+         """bool IsBlank(unsigned char c) { return c >= 1 && c <= 32; }""",
+         """bool IsBlank(unsigned char c) { return c == ' ' || c == '\\t'; }""",
+         "every control character separates words"),
+    Edit("platform/command_line.cpp",
+         """      pos += 2;
+      continue;""",
+         """      pos += 2;
+      break;""",
+         "any number of lone quote pairs before a word are skipped"),
+    Edit("platform/command_line.cpp",
+         """      if (pos < end && line[pos] == '"') ++pos;
+""",
+         "",
+         "the closing quote ends the quoted part of a word"),
+    Edit("platform/command_line.cpp",
+         """  for (int i = 0; i <= n; ++i) {""",
+         """  for (int i = 0; i < n; ++i) {""",
+         "ParamStr(n) is the word n places after the program's name"),
+    Edit("platform/command_line.cpp",
+         """  auto take = [&](char c) { word += c; };""",
+         """  auto take = [&](char c) {
+    if (word.size() < 255) word += c;
+  };""",
+         "words are kept whole, however long"),
+    Edit("screen/unit1.cpp",
+         """vcl::ParamStr(command_line, 1) == "no_welcome\"""",
+         """vcl::ParamStr(command_line, vcl::ParamCount(command_line)) == "no_welcome\"""",
+         "only the first argument can be no_welcome"),
+
+    # --- Registry (registry/reg.cpp, screen/unit1.cpp) ---
+    Edit("registry/reg.cpp",
+         """  RegKey place = 0;
+  if (ws.RegCreateKeyEx(key, "", vcl::kRegOptionNonVolatile, vcl::kKeyAllAccess,
+                        &place) != vcl::kErrorSuccess) {
+    throw vcl::Exception("Failed to create key ");
+  }
+  if (place != 0) ws.RegCloseKey(place);
+""",
+         "",
+         "the key is created twice, the second time through the first key"),
+    Edit("registry/reg.cpp",
+         """                        vcl::kKeyAllAccess, &key) != vcl::kErrorSuccess ||""",
+         """                        0x20006 /* KEY_WRITE */, &key) != vcl::kErrorSuccess ||""",
+         "the key is asked for with full access"),
+    Edit("registry/reg.cpp",
+         """  data.push_back(0);
+  data.push_back(0);""",
+         """  data.push_back(0);""",
+         "the data ends in two zero bytes"),
+    Edit("registry/reg.cpp",
+         """  if (place != 0) ws.RegCloseKey(place);""",
+         """  (void)place;""",
+         "every key handle opened is closed"),
+    Edit("registry/reg.cpp",
+         """  ~KeyCloser() {
+    if (key_ != 0) ws_.RegCloseKey(key_);
+  }""",
+         """  ~KeyCloser() = default;""",
+         "the created key and the opened key are closed however the write ends"),
+    Edit("registry/reg.cpp",
+         """throw vcl::Exception("Failed to set data for '" + ValueName + "'");""",
+         """throw vcl::Exception("Failed to set data for " + ValueName);""",
+         "the message quotes the value's name"),
+    Edit("registry/reg.cpp",
+         """throw vcl::Exception("Failed to create key " + KeyPath);""",
+         """throw vcl::Exception("Failed to create key");""",
+         "the message names the key"),
+    Edit("registry/reg.cpp",
+         """  if (ws.RegCreateKeyEx(vcl::kHKeyCurrentUser, KeyPath, vcl::kRegOptionNonVolatile,""",
+         """  if (ws.RegCreateKeyEx(vcl::kHKeyCurrentUser, KeyPath, 1 /* REG_OPTION_VOLATILE */,""",
+         "the key outlives the session"),
+    Edit("screen/unit1.cpp",
+         """  WriteRegString(Ws(), kKeyPath, "prisoten", "ja");
+  WriteRegString(Ws(), kKeyPath, "verzija", VersionText);""",
+         """  WriteRegString(Ws(), kKeyPath, "verzija", VersionText);
+  WriteRegString(Ws(), kKeyPath, "prisoten", "ja");""",
+         "the presence value is written before the version"),
+
+    # --- End of the program and of the session (platform/form.cpp) ---
+    Edit("platform/form.cpp",
+         """    case MessageKind::kClose:
+      Close();
+      return MessageResult::Handled();""",
+         """    case MessageKind::kClose:
+      return MessageResult::Default();""",
+         "closing the window ends the program through Close"),
+    Edit("platform/form.cpp",
+         """if (application_.MainForm() == this) application_.Terminate();""",
+         """if (application_.MainForm() == this) application_.Halt();""",
+         "Close asks the message loop to end; it does not end the process on the spot"),
+    Edit("platform/form.cpp",
+         """    case MessageKind::kQueryEndSession:
+      return MessageResult::Handled(1);""",
+         """    case MessageKind::kQueryEndSession:
+      return MessageResult::Handled(0);""",
+         "the program never refuses the end of the session"),
+    Edit("platform/form.cpp",
+         """      if (message.flag) application_.Halt();""",
+         """      application_.Halt();""",
+         "a cancelled end of session leaves the program running"),
+
+    # --- Colours and handlers (screen/unit1.h, unit1.cpp, form1_description.cpp) ---
+    Edit("screen/form1_description.cpp",
+         """  Timer1->SetInterval(500);
+""",
+         "",
+         "Timer1 ticks every 500 ms"),
+    Edit("screen/unit1.h",
+         """kGrayColor = 0xC0C0C0;""",
+         """kGrayColor = 0x808080;""",
+         "Gray is 0xC0C0C0"),
+    Edit("screen/unit1.h",
+         """kGreenColor = 0x808040;""",
+         """kGreenColor = 0x408080;""",
+         "Green is 0x808040 (blue byte high)"),
+    Edit("screen/unit1.cpp",
+         """  Form1->SetColor(kWhiteColor);
+  Timer1->SetEnabled(true);""",
+         """  Timer1->SetEnabled(true);
+  Form1->SetColor(kWhiteColor);""",
+         "the animation turns white before the timer starts (white stays if the timer is refused)"),
+    Edit("screen/unit1.cpp",
+         """  Form1->SetColor(Form1->Color() == kWhiteColor ? kGreenColor : kWhiteColor);""",
+         """  static bool green = false;
+  green = !green;
+  Form1->SetColor(green ? kGreenColor : kWhiteColor);""",
+         "each tick flips from the colour on screen, not from a phase of its own"),
+    Edit("screen/unit1.cpp",
+         """void TForm1::GrayClick(vcl::TObject* /*Sender*/) {
+  Timer1->SetEnabled(false);""",
+         """void TForm1::GrayClick(vcl::TObject* /*Sender*/) {""",
+         "choosing a colour stops the animation"),
+
+    # --- Information box (platform/info_box.cpp) ---
+    Edit("platform/info_box.cpp",
+         """if (message.id == kIdOk || message.id == kIdCancel) {""",
+         """if (message.id == kIdOk) {""",
+         "the box's cancel command (Esc) closes it like OK"),
+    Edit("platform/info_box.cpp",
+         """    ws.FocusDefaultButton(handle_);
+""",
+         "",
+         "OK has the focus when the box opens"),
+    Edit("platform/info_box.cpp",
+         """    app_.SetFocusedForm(remembered);
+    app_.EnableTaskWindows(disabled);
+    ws.ShowWindow(handle_, kSwHide);""",
+         """    app_.EnableTaskWindows(disabled);
+    ws.ShowWindow(handle_, kSwHide);
+    app_.SetFocusedForm(remembered);""",
+         "the remembered form is focused again before the box goes"),
+    Edit("platform/info_box.cpp",
+         """    ws.DestroyWindow(handle_);
+    app_.RestoreTopMosts();""",
+         """    app_.RestoreTopMosts();
+    ws.DestroyWindow(handle_);""",
+         "the box is gone before the screen goes back into the top-most band"),
+]

@@ -1,0 +1,73 @@
+// The test script: what a person does, one step each time the program waits
+// for input, on the simulated window system; running the program block; and
+// views of the program's own windows.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <string>
+
+#include "platform/sim/sim_window_system.h"
+#include "screen/unit1.h"
+
+namespace testing_support {
+
+class ScriptedSim : public vcl::SimWindowSystem {
+ public:
+  using Action = std::function<void(ScriptedSim&)>;
+
+  // ----- The script -----
+  void Then(Action action);
+  void ThenRightClick(vcl::Point screen_point);  // press and release
+  void ThenRightButtonPressOnly(vcl::Point screen_point);
+  void ThenKeyRelease(vcl::VirtualKey key, vcl::TShiftState shift = {});
+  void ThenKeyPress(vcl::VirtualKey key, vcl::TShiftState shift = {});
+  void ThenChoose(const std::string& caption);
+  void ThenCancelMenu();
+  void ThenDismissMessageBox();
+  void ThenClickBoxButton();
+  void ThenCloseBox();
+  void ThenAdvance(std::uint32_t ms);
+  void ThenBusy(std::uint32_t ms);
+  void ThenSwitchAway();  // another program is activated
+  void ThenSwitchBack();  // a click on the test screen
+  void ThenMinimizeFromTaskbar();
+  void ThenRestoreFromTaskbar();
+  void ThenPost(vcl::MessageKind kind, bool flag = false);
+  void ThenEndSession();
+  void ThenPostQuit();
+
+  // Runs the program block from a fresh program state; the exit code.
+  int Run();
+
+  // ----- Views -----
+  bool script_ran_out = false;
+  vcl::WindowHandle FormWindow() const;  // the test screen: the first form made
+  vcl::WindowHandle OpenBox() const;     // the visible information box, if any
+  const Window& Screen() const { return windows.at(FormWindow()); }
+  bool message_box_open() const;
+  // (time, colour) of every fill of the test screen, erases included.
+  std::vector<std::pair<std::uint32_t, vcl::TColor>> ScreenFills() const;
+  bool OkFocused(vcl::WindowHandle box) const { return focus == windows.at(box).button; }
+
+ private:
+  void RunNext();
+
+  std::deque<Action> script_;
+  int idle_after_end_ = 0;
+};
+
+inline int RunProgram(ScriptedSim& sim) { return sim.Run(); }
+
+// Starts without the welcome box in the way.
+inline ScriptedSim NoWelcomeSim() {
+  ScriptedSim sim;
+  sim.command_line = "Vexo.exe no_welcome";
+  return sim;
+}
+
+int CountInLog(const ScriptedSim& sim, const std::string& entry);
+// Where an entry first appears in the log; the log's size when it does not.
+std::size_t LogPosition(const ScriptedSim& sim, const std::string& entry);
+
+}  // namespace testing_support
