@@ -235,13 +235,17 @@ class Session:
             winenv.ensure_prefix(say=self.say)
         except winenv.SetupError as e:
             raise HarnessError(str(e)) from None
-        # Started by us, not by the first client, so that it holds none of
-        # our pipes open; persistent, so that scenarios don't restart it.
-        self._run([WINESERVER, "-p"], "wineserver to start", timeout=60, stdout=subprocess.DEVNULL)
+        # The desktop's settings first: `reg` itself brings up a desktop, with
+        # the settings it found, so the server is ended once they are in.
         try:
             winenv.reg_import(winenv.desktop_settings(desktop), self.env, "the desktop's settings")
         except winenv.SetupError as e:
             raise HarnessError(str(e)) from None
+        self._run([WINESERVER, "-k"], "wineserver to save the settings", timeout=60, check=False)
+        wait_until("the settings' wineserver to end", lambda: (not prefix_processes(), prefix_processes()), 30)
+        # Started by us, not by the first client, so that it holds none of
+        # our pipes open; persistent, so that scenarios don't restart it.
+        self._run([WINESERVER, "-p"], "wineserver to start", timeout=60, stdout=subprocess.DEVNULL)
         self._start_probe_server()
         self.wait_screen(BACKGROUND, what="the empty virtual desktop", timeout=60)
 
