@@ -71,7 +71,9 @@ def test_a_failed_registry_write_shows_the_error_box_before_the_screen(e2e):
         e2e.key("Return")
         welcome = wait_box(e2e, app, "the welcome box after the error box")
         assert text_child(welcome).text.startswith("Welcome to Velumen 1.3!"), text_child(welcome).text
-        assert_screen_behind_box(e2e, form_now(e2e, app), welcome, "welcome box after the error box")
+        form = form_now(e2e, app)
+        assert form.visible, f"the welcome box is up but the test screen is not shown: {describe(form)}"
+        assert_screen_behind_box(e2e, form, welcome, "welcome box after the error box")
         e2e.wait_screen(BLACK, box=(0, 0, SCREEN_W, welcome.rect[1]),
                         what="the black screen above the welcome box")
         e2e.key("Return")
@@ -85,12 +87,13 @@ def test_a_failed_registry_write_shows_the_error_box_before_the_screen(e2e):
 
 
 def is_stop_icon(screen, rect):
-    """The stop icon is a red disc: most of its middle is strongly red."""
+    """The stop icon is a red disc (with a white cross): a third of its
+    square is strongly red. The information and warning icons are blue and
+    yellow."""
     left, top, right, bottom = rect
-    cx, cy = (left + right) // 2, (top + bottom) // 2
-    reds = sum(1 for x in range(cx - 6, cx + 7) for y in range(cy - 6, cy + 7)
+    reds = sum(1 for x in range(left, right) for y in range(top, bottom)
                if (p := screen.pixel(x, y))[0] > 150 and p[1] < 110 and p[2] < 110)
-    return reds > 13 * 13 // 3
+    return reds > (right - left) * (bottom - top) // 3
 
 
 def test_the_screen_covers_the_task_bar_strip(e2e):
