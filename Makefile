@@ -45,7 +45,7 @@ mutants: setup
 
 test-exe: exe
 	/usr/bin/python3 res/check_exe.py $(BUILD)/win32/Vexo.exe
-	/usr/bin/python3 res/test_resources.py
+	/usr/bin/python3 -m pytest -p no:cacheprovider -q res/test_resources.py
 
 test-e2e: exe
 	bash e2e/run.sh

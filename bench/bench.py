@@ -20,6 +20,9 @@ import threading
 import time
 from pathlib import Path
 
+sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "scripts"))
+import winenv  # noqa: E402  the shared Wine and X set-up
+
 ROOT = Path(__file__).resolve().parent.parent
 VEXO = ROOT / "build" / "win32" / "Vexo.exe"
 YARDSTICK = ROOT / "build" / "win32" / "bench" / "yardstick.exe"
@@ -40,7 +43,7 @@ CYCLE_SECONDS = float(os.environ.get("BENCH_CYCLE_SECONDS", "300"))
 SAMPLER_PRIORITY = ["chrt", "-f", "20"] if os.environ.get("BENCH_RT", "1") == "1" else []
 
 W, H = 1024, 768
-DESKTOP = "FF00FF"  # run.sh's desktop colour: never one of the programs'
+DESKTOP = "%02X%02X%02X" % winenv.BACKGROUND  # never one of the programs' colours
 BLACK, WHITE, GREEN = "000000", "FFFFFF", "408080"
 MENU_EDGE = "A6A6A6"  # the pop-up menu's left border under Wine's default theme
 # Corners, edge middles, centre and two inner points.

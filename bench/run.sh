@@ -18,10 +18,10 @@ if [ ! -x "$XSAMPLE" ] || [ bench/xsample.c -nt "$XSAMPLE" ]; then
 fi
 
 started=$SECONDS
-prefix=$PWD/build/bench/prefix
+lock_prefix
 start_xvfb
 cleanup() {
-  WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+  wineserver -k 2>/dev/null || true
   kill "$XVFB_PID" 2>/dev/null || true
 }
 trap cleanup EXIT
@@ -30,7 +30,7 @@ if [ "${BENCH_RT:-1}" = 1 ] && ! chrt -f -p 20 "$XVFB_PID" 2>/dev/null; then
   echo "bench: no real-time priority here; sampling at normal priority" >&2
   export BENCH_RT=0
 fi
-make_prefix "$prefix" "255 0 255"  # magenta: never one of the programs' colours
-echo "bench: display $DISPLAY, prefix $prefix"
+make_prefix
+echo "bench: display $DISPLAY, prefix $WINEPREFIX"
 /usr/bin/python3 bench/bench.py
 echo "bench: whole run $((SECONDS - started)) s"

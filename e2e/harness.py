@@ -4,45 +4,40 @@ One Session per run owns Xvfb, a wineserver and a long-running probe; every
 scenario gets the same Session, reset by begin(). Every process the session
 starts is ended by close(), also after a failure, Ctrl-C or a timeout.
 """
-import fcntl
+import ctypes
 import json
 import os
 import queue
-import shutil
 import signal
 import subprocess
+import sys
 import threading
 import time
 from pathlib import Path
 from types import SimpleNamespace
 
 ROOT = Path(__file__).resolve().parent.parent
+sys.path.insert(0, str(ROOT / "scripts"))
+import winenv  # noqa: E402  the one Wine and X set-up, shared with run and bench
+
 WIN32_DIR = ROOT / "build" / "win32"
 # VELUMEN_E2E_VEXO runs the scenarios against another build, e.g. a broken one.
 VEXO = Path(os.environ.get("VELUMEN_E2E_VEXO", WIN32_DIR / "Vexo.exe"))
 LAUNCHER = WIN32_DIR / "e2e" / "launcher.exe"
 PROBE = WIN32_DIR / "e2e" / "probe.exe"
-# VELUMEN_E2E_OUT lets two runs go side by side, each with its own prefix.
+# Screenshots and Wine's output of the scenarios.
 OUT = Path(os.environ.get("VELUMEN_E2E_OUT", ROOT / "build" / "e2e"))
-PREFIX = OUT / "prefix"
 LOG = OUT / "wine.log"
+PREFIX = winenv.PREFIX
 
-WINE = "/usr/lib/wine/wine64"
-WINESERVER = "/usr/bin/wineserver"
-SCREEN_W, SCREEN_H = 1024, 768
-# A colour the program never shows: a missing or late fill stays visible.
-BACKGROUND = (255, 0, 255)
+WINE = winenv.WINE
+WINESERVER = winenv.WINESERVER
+DEFAULT = winenv.DEFAULT
+SCREEN_W, SCREEN_H = DEFAULT.width, DEFAULT.height
+BACKGROUND = winenv.BACKGROUND
 
 PROGRAM_KEY = r"Software\Korvanta\Velumen"
 STARTUP_KEY = r"Software\VelumenE2E"  # where `probe.exe startup` reports
-
-# Written once into a new prefix; changing this list makes a new prefix.
-PREFIX_SETTINGS = [
-    (r"HKCU\Software\Wine\Explorer", "Desktop", "Default"),
-    (r"HKCU\Software\Wine\Explorer\Desktops", "Default", f"{SCREEN_W}x{SCREEN_H}"),
-    (r"HKCU\Control Panel\Colors", "Background", " ".join(map(str, BACKGROUND))),
-]
-PREFIX_STAMP = PREFIX / ".velumen-e2e"
 
 # Show commands and messages the scenarios use.
 SW_HIDE, SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED = 0, 1, 2, 3
@@ -108,7 +103,7 @@ class _Lines:
 class Screen:
     """One grab of the whole X screen, 8-bit RGB."""
 
-    def __init__(self, data, width=SCREEN_W, height=SCREEN_H):
+    def __init__(self, data, width, height):
         if len(data) != width * height * 3:
             raise HarnessError(f"screen grab has {len(data)} bytes, expected {width}x{height}x3")
         self.data, self.width, self.height = data, width, height
@@ -191,7 +186,12 @@ class Launched:
 
 
 class Session:
-    def __init__(self):
+    """Xvfb, the prefix's wineserver and a probe server, for one Desktop at a
+    time; switch() starts them anew for another."""
+
+    def __init__(self, say=print):
+        self.say = say
+        self.desktop = None
         self.display = None
         self.env = None
         self.log = None
@@ -201,48 +201,59 @@ class Session:
         self._server = None
         self._lock = None
 
+    @property
+    def width(self):
+        return self.desktop.width
+
+    @property
+    def height(self):
+        return self.desktop.height
+
     # ---- life cycle ------------------------------------------------------
 
-    def start(self):
+    def start(self, desktop=DEFAULT):
+        """Takes the prefix and brings up a desktop; returns a one-line
+        account of what runs where."""
+        started = time.monotonic()
         OUT.mkdir(parents=True, exist_ok=True)
-        self._lock = open(OUT / "lock", "w")
-
-        def locked():
-            try:
-                fcntl.flock(self._lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
-                return True, None
-            except BlockingIOError:
-                return False, "held"
-        try:
-            wait_until(f"the lock of {PREFIX}, held by another e2e run", locked, 15)
-        except WaitTimeout:
-            self._lock.close()
-            self._lock = None
-            raise
         for helper in (LAUNCHER, PROBE):
             if not helper.exists():
                 raise HarnessError(f"{helper} is missing: build it with `make exe`")
+        self._lock = winenv.lock()
         self.log = open(LOG, "ab")
         self._end_leftovers()
-        self._start_xvfb()
-        self.env = dict(
-            os.environ, DISPLAY=self.display, WINEPREFIX=str(PREFIX), WINEARCH="win64",
-            WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
-        self._ensure_prefix()
+        self._bring_up(desktop)
+        return (f"e2e: display {self.display}, desktop {desktop}, prefix {PREFIX}, "
+                f"ready in {time.monotonic() - started:.1f} s; Wine's output in {LOG}")
+
+    def _bring_up(self, desktop):
+        self.desktop = desktop
+        self._xvfb, self.display = winenv.start_display(desktop.width, desktop.height, self.log)
+        (OUT / "xvfb.pid").write_text(f"{self._xvfb.pid} {self.display}")
+        self.env = dict(winenv.environment(), DISPLAY=self.display)
+        try:
+            winenv.ensure_prefix(say=self.say)
+        except winenv.SetupError as e:
+            raise HarnessError(str(e)) from None
+        # The desktop's settings first: `reg` itself brings up a desktop, with
+        # the settings it found, so the server is ended once they are in.
+        try:
+            winenv.reg_import(winenv.desktop_settings(desktop), self.env, "the desktop's settings")
+        except winenv.SetupError as e:
+            raise HarnessError(str(e)) from None
+        self._run([WINESERVER, "-k"], "wineserver to save the settings", timeout=60, check=False)
+        wait_until("the settings' wineserver to end", lambda: (not prefix_processes(), prefix_processes()), 30)
         # Started by us, not by the first client, so that it holds none of
         # our pipes open; persistent, so that scenarios don't restart it.
         self._run([WINESERVER, "-p"], "wineserver to start", timeout=60, stdout=subprocess.DEVNULL)
         self._start_probe_server()
         self.wait_screen(BACKGROUND, what="the empty virtual desktop", timeout=60)
 
-    def close(self):
-        """Ends everything this session started. Safe to call more than once.
-        Returns the pids of those that would not end."""
-        if not self._lock:  # never started, or closed: nothing here is ours
-            return []
+    def _take_down(self):
         for app in self.launched:
             if app.running():
                 app._proc.kill()
+        self.launched = []
         if self._server:
             try:
                 self._server.stdin.close()  # its end of file ends it
@@ -263,6 +274,26 @@ class Session:
                 self._xvfb.wait(10)
             self._xvfb = None
             (OUT / "xvfb.pid").unlink(missing_ok=True)
+
+    def switch(self, desktop):
+        """Brings up another desktop (size, DPI, name) in the same prefix."""
+        if desktop == self.desktop:
+            return
+        self._take_down()
+        try:
+            wait_until("the old desktop's processes to end",
+                       lambda: (not prefix_processes(), prefix_processes()), 10)
+        except WaitTimeout:
+            for pid in prefix_processes():
+                _kill(pid)
+        self._bring_up(desktop)
+
+    def close(self):
+        """Ends everything this session started. Safe to call more than once.
+        Returns the pids of those that would not end."""
+        if not self._lock:  # never started, or closed: nothing here is ours
+            return []
+        self._take_down()
         if self.log:
             self.log.close()
             self.log = None
@@ -292,42 +323,6 @@ class Session:
                 pass  # the sweep below ends it
         for pid in prefix_processes():
             _kill(pid)
-
-    def _start_xvfb(self):
-        for n in range(20, 100):
-            if Path(f"/tmp/.X{n}-lock").exists() or Path(f"/tmp/.X11-unix/X{n}").exists():
-                continue
-            xvfb = subprocess.Popen(
-                ["Xvfb", f":{n}", "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24", "-nolisten", "tcp",
-                 "-noreset"], stdin=subprocess.DEVNULL, stdout=self.log, stderr=self.log)
-            deadline = time.monotonic() + 15
-            while xvfb.poll() is None and time.monotonic() < deadline:
-                if subprocess.run(["xdpyinfo", "-display", f":{n}"], stdout=subprocess.DEVNULL,
-                                  stderr=subprocess.DEVNULL).returncode == 0:
-                    self._xvfb, self.display = xvfb, f":{n}"
-                    (OUT / "xvfb.pid").write_text(f"{xvfb.pid} :{n}")
-                    return
-                time.sleep(0.1)
-            xvfb.kill()  # lost a race for this display, or hung: take the next
-            xvfb.wait(10)
-        raise HarnessError(f"no X display could be started (see {LOG})")
-
-    def _ensure_prefix(self):
-        wanted = repr(PREFIX_SETTINGS)
-        if PREFIX_STAMP.exists() and PREFIX_STAMP.read_text() == wanted:
-            return
-        shutil.rmtree(PREFIX, ignore_errors=True)
-        started = time.monotonic()
-        print(f"e2e: making the Wine prefix {PREFIX} (once; about half a minute)", flush=True)
-        self.wine("wineboot", "-i", timeout=900)
-        for key, name, value in PREFIX_SETTINGS:
-            self.wine("reg", "add", key, "/v", name, "/d", value, "/f", timeout=120)
-        # The registry reaches the disk when the server ends.
-        if self._run([WINESERVER, "-w"], "wineserver to save the prefix", timeout=180,
-                     check=False) is None:
-            self._run([WINESERVER, "-k"], "wineserver to end", timeout=60, check=False)
-        PREFIX_STAMP.write_text(wanted)
-        print(f"e2e: prefix made in {time.monotonic() - started:.0f} s", flush=True)
 
     def _start_probe_server(self):
         self._server = subprocess.Popen([WINE, str(PROBE), "serve"], stdin=subprocess.PIPE,
@@ -470,13 +465,51 @@ class Session:
     def post(self, hwnd, msg, wparam=0, lparam=0):
         self._probe_ok("post", hwnd, msg, wparam, lparam)
 
+    def regvolatile(self, key):
+        self._probe_ok("regvolatile", key)
+
+    def workarea(self, rect=None):
+        """The work area (left, top, right, bottom), after setting it to rect."""
+        return tuple(self._probe_ok("workarea", *(rect or ()))[0]["workarea"])
+
+    def metrics(self):
+        """The screen size, the work area and the DPI as Windows programs see them."""
+        return SimpleNamespace(**self._probe_ok("workarea")[0])
+
+    def foreground(self, hwnd):
+        self._probe_ok("foreground", hwnd)
+
+    def focus(self, tid):
+        """The keyboard focus and the active window of a thread: hwnd or 0."""
+        return SimpleNamespace(**self._probe_ok("focus", tid)[0])
+
+    def textfit(self, hwnd):
+        """How the window's text lays out in the message-box font at the
+        window's width: client and need as [width, height], line height."""
+        return SimpleNamespace(**self._probe_ok("textfit", hwnd)[0])
+
+    def accessible(self, hwnd):
+        """(exit code, answer): name and role through AccessibleObjectFromWindow."""
+        rc, lines = self.probe("acc", hwnd)
+        return rc, lines[0] if lines else None
+
+    def end_session(self):
+        """Ends the Windows session for every program of the prefix."""
+        self.wine("wineboot", "--end-session", timeout=60)
+
+    def cursor_image(self):
+        """The pointer's picture as the X server shows it: (width, height,
+        hot spot x, hot spot y, ARGB pixels)."""
+        return _cursor_image(self.display)
+
     # ---- X screen ----------------------------------------------------------
 
     def _x(self, argv, what):
         return self._run(argv, what, timeout=30)
 
     def grab(self):
-        return Screen(self._x(["import", "-window", "root", "-depth", "8", "rgb:-"], "a screen grab"))
+        return Screen(self._x(["import", "-window", "root", "-depth", "8", "rgb:-"], "a screen grab"),
+                      self.width, self.height)
 
     def screenshot(self, name):
         """Saves the screen as build/e2e/SCENARIO-NAME.png; returns the path."""
@@ -533,6 +566,38 @@ class Session:
         self.key(key)
         for m in reversed(modifiers):
             self.keyup(m)
+
+
+class _XFixesCursorImage(ctypes.Structure):
+    _fields_ = [("x", ctypes.c_short), ("y", ctypes.c_short), ("width", ctypes.c_ushort),
+                ("height", ctypes.c_ushort), ("xhot", ctypes.c_ushort), ("yhot", ctypes.c_ushort),
+                ("cursor_serial", ctypes.c_ulong), ("pixels", ctypes.POINTER(ctypes.c_ulong)),
+                ("atom", ctypes.c_ulong), ("name", ctypes.c_char_p)]
+
+
+def _cursor_image(display):
+    x11 = ctypes.CDLL("libX11.so.6")
+    xfixes = ctypes.CDLL("libXfixes.so.3")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    x11.XFree.argtypes = [ctypes.c_void_p]
+    xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(_XFixesCursorImage)
+    xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
+    dpy = x11.XOpenDisplay(display.encode())
+    if not dpy:
+        raise HarnessError(f"cannot open the X display {display}")
+    try:
+        image = xfixes.XFixesGetCursorImage(dpy)
+        if not image:
+            raise HarnessError("XFixesGetCursorImage gave nothing")
+        c = image.contents
+        pixels = tuple(c.pixels[i] & 0xFFFFFFFF for i in range(c.width * c.height))
+        result = (c.width, c.height, c.xhot, c.yhot, pixels)
+        x11.XFree(image)
+        return result
+    finally:
+        x11.XCloseDisplay(dpy)
 
 
 def describe(w):

@@ -8,6 +8,14 @@
  *   probe.exe pixel X Y [X Y ...]      screen colours
  *   probe.exe post HWND MSG WPARAM LPARAM
  *   probe.exe startup [ANYTHING]       stores how this process was started
+ *   probe.exe regvolatile KEYPATH      creates HKCU\KEYPATH as a volatile key
+ *   probe.exe workarea [L T R B]       the work area, after setting it if given
+ *   probe.exe foreground HWND          SetForegroundWindow
+ *   probe.exe focus TID                the thread's focus and active window
+ *   probe.exe textfit HWND             the size the window's text needs in
+ *                                      the message-box font at its width
+ *   probe.exe acc HWND                 name and role through the accessibility
+ *                                      interface (AccessibleObjectFromWindow)
  *   probe.exe serve                    the above, one command a line on stdin
  *
  * serve takes each line's words separated by tabs, answers as the one-shot
@@ -21,6 +29,7 @@
  * registry key is missing, 1 on any other failure.
  */
 #include <windows.h>
+#include <oleacc.h>
 #include <fcntl.h>
 #include <io.h>
 #include <stdio.h>
@@ -264,6 +273,144 @@ static int cmd_startup(int argc, char **argv)
     return 0;
 }
 
+static int cmd_regvolatile(int argc, char **argv)
+{
+    HKEY key;
+    LONG rc;
+    if (argc != 1) return failed("usage", 0);
+    rc = RegCreateKeyExA(HKEY_CURRENT_USER, argv[0], 0, NULL, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, NULL,
+                         &key, NULL);
+    if (rc != ERROR_SUCCESS) return failed("RegCreateKeyEx", (DWORD)rc);
+    RegCloseKey(key);
+    return 0;
+}
+
+/* With four numbers, sets the work area as a task bar would (and tells
+ * every window); prints the work area in force afterwards. */
+static int cmd_workarea(int argc, char **argv)
+{
+    RECT r;
+    int ok = 1;
+    if (argc != 0 && argc != 4) return failed("usage", 0);
+    if (argc == 4) {
+        r.left = (LONG)parse_number(argv[0], &ok);
+        r.top = (LONG)parse_number(argv[1], &ok);
+        r.right = (LONG)parse_number(argv[2], &ok);
+        r.bottom = (LONG)parse_number(argv[3], &ok);
+        if (!ok) return failed("usage", 0);
+        if (!SystemParametersInfoA(SPI_SETWORKAREA, 0, &r, SPIF_SENDCHANGE))
+            return failed("SPI_SETWORKAREA", GetLastError());
+    }
+    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0)) return failed("SPI_GETWORKAREA", GetLastError());
+    printf("{\"workarea\":[%ld,%ld,%ld,%ld],\"screen\":[%d,%d],\"dpi\":%d}\n", r.left, r.top, r.right,
+           r.bottom, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), (int)GetDpiForSystem());
+    return 0;
+}
+
+static int cmd_foreground(int argc, char **argv)
+{
+    int ok = 1;
+    HWND hwnd;
+    if (argc != 1) return failed("usage", 0);
+    hwnd = (HWND)(ULONG_PTR)parse_number(argv[0], &ok);
+    if (!ok) return failed("usage", 0);
+    if (!SetForegroundWindow(hwnd)) return failed("SetForegroundWindow", GetLastError());
+    return 0;
+}
+
+static int cmd_focus(int argc, char **argv)
+{
+    int ok = 1;
+    GUITHREADINFO info;
+    DWORD tid;
+    if (argc != 1) return failed("usage", 0);
+    tid = (DWORD)parse_number(argv[0], &ok);
+    if (!ok) return failed("usage", 0);
+    memset(&info, 0, sizeof info);
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(tid, &info)) return failed("GetGUIThreadInfo", GetLastError());
+    printf("{\"focus\":%lu,\"active\":%lu,\"capture\":%lu,\"menu\":%lu}\n",
+           (unsigned long)(ULONG_PTR)info.hwndFocus, (unsigned long)(ULONG_PTR)info.hwndActive,
+           (unsigned long)(ULONG_PTR)info.hwndCapture, (unsigned long)(ULONG_PTR)info.hwndMenuOwner);
+    return 0;
+}
+
+/* Lays the window's text out as a static control with word wrap would, in
+ * the system's message-box font, at the window's width: the height it needs
+ * and the width of its widest line. */
+static int cmd_textfit(int argc, char **argv)
+{
+    int ok = 1;
+    HWND hwnd;
+    NONCLIENTMETRICSA ncm;
+    HFONT font, old;
+    HDC dc;
+    RECT client, need;
+    char text[8192];
+    TEXTMETRICA tm;
+    if (argc != 1) return failed("usage", 0);
+    hwnd = (HWND)(ULONG_PTR)parse_number(argv[0], &ok);
+    if (!ok) return failed("usage", 0);
+    memset(&ncm, 0, sizeof ncm);
+    ncm.cbSize = sizeof ncm;
+    if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0))
+        return failed("SPI_GETNONCLIENTMETRICS", GetLastError());
+    GetWindowTextA(hwnd, text, sizeof text);
+    GetClientRect(hwnd, &client);
+    font = CreateFontIndirectA(&ncm.lfMessageFont);
+    dc = GetDC(NULL);
+    old = SelectObject(dc, font);
+    need = client;
+    need.bottom = need.top;
+    DrawTextA(dc, text, -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+    GetTextMetricsA(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(NULL, dc);
+    DeleteObject(font);
+    printf("{\"client\":[%ld,%ld],\"need\":[%ld,%ld],\"line\":%ld,\"font\":",
+           client.right - client.left, client.bottom - client.top, need.right - need.left,
+           need.bottom - need.top, tm.tmHeight);
+    json_bytes(ncm.lfMessageFont.lfFaceName);
+    printf(",\"font_height\":%ld}\n", ncm.lfMessageFont.lfHeight);
+    return 0;
+}
+
+/* What a screen reader hears: the window's accessible object, its name
+ * and role. */
+static int cmd_acc(int argc, char **argv)
+{
+    int ok = 1;
+    HWND hwnd;
+    IAccessible *acc = NULL;
+    VARIANT self, role;
+    BSTR name = NULL;
+    HRESULT hr;
+    if (argc != 1) return failed("usage", 0);
+    hwnd = (HWND)(ULONG_PTR)parse_number(argv[0], &ok);
+    if (!ok) return failed("usage", 0);
+    CoInitialize(NULL);
+    hr = AccessibleObjectFromWindow(hwnd, (DWORD)OBJID_CLIENT, &IID_IAccessible, (void **)&acc);
+    if (FAILED(hr) || !acc) {
+        CoUninitialize();
+        return failed("AccessibleObjectFromWindow", (DWORD)hr);
+    }
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    VariantInit(&role);
+    printf("{\"name_hr\":%ld,", (long)(hr = acc->lpVtbl->get_accName(acc, self, &name)));
+    printf("\"name\":");
+    if (SUCCEEDED(hr) && name) json_wide(name);
+    else printf("null");
+    hr = acc->lpVtbl->get_accRole(acc, self, &role);
+    printf(",\"role_hr\":%ld,\"role\":%ld}\n", (long)hr,
+           SUCCEEDED(hr) && role.vt == VT_I4 ? (long)role.lVal : -1L);
+    if (name) SysFreeString(name);
+    acc->lpVtbl->Release(acc);
+    CoUninitialize();
+    return 0;
+}
+
 static int cmd_serve(int argc, char **argv);
 
 static const struct {
@@ -273,6 +420,9 @@ static const struct {
     {"windows", cmd_windows}, {"reg", cmd_reg},     {"regdel", cmd_regdel},
     {"regset", cmd_regset},   {"pixel", cmd_pixel}, {"post", cmd_post},
     {"startup", cmd_startup}, {"serve", cmd_serve},
+    {"regvolatile", cmd_regvolatile}, {"workarea", cmd_workarea},
+    {"foreground", cmd_foreground}, {"focus", cmd_focus},
+    {"textfit", cmd_textfit}, {"acc", cmd_acc},
 };
 
 /* argv[0] is the command's name. */
@@ -281,7 +431,7 @@ static int dispatch(int argc, char **argv)
     size_t i;
     for (i = 0; i < sizeof commands / sizeof commands[0]; i++)
         if (argc >= 1 && strcmp(argv[0], commands[i].name) == 0) return commands[i].run(argc - 1, argv + 1);
-    fprintf(stderr, "usage: probe.exe windows|reg|regdel|regset|pixel|post|startup|serve ...\n");
+    fprintf(stderr, "usage: probe.exe COMMAND ... (see probe.c)\n");
     return failed("usage", 0);
 }
 
@@ -315,6 +465,9 @@ int main(int argc, char **argv)
 {
     int rc;
     _setmode(_fileno(stdout), _O_BINARY); /* "\n", not "\r\n", for the harness */
+    /* Rectangles and metrics as the screen has them, as Vexo.exe (which is
+     * DPI-aware) sees them, also at another DPI than 96. */
+    SetProcessDPIAware();
     rc = dispatch(argc - 1, argv + 1);
     fflush(stdout);
     return rc;

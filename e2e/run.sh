@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The end-to-end tier: Vexo.exe and the helpers under Wine on Xvfb.
-# Arguments go to e2e/runner.py: scenario name filters, --list, --timeout.
+# The end-to-end tier: Vexo.exe and the helpers under Wine on Xvfb, under
+# pytest. Arguments go to pytest: -k NAME, -x, -v, a file or a file::test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,8 +16,7 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
   exit 1
 fi
 
-# The mmap shim that lets 32-bit programs start quickly under qemu.
-source scripts/wine_env.sh
-
-# The runner ends every process it started, on failure and on signals too.
-exec /usr/bin/python3 e2e/runner.py "$@"
+# The session fixture ends every process it started, on failure and on
+# Ctrl-C or SIGTERM too. Names are relative to e2e/: test_boxes.py::test_x.
+cd e2e
+exec /usr/bin/python3 -m pytest "$@"

@@ -3,9 +3,11 @@ shows them."""
 import statistics
 from itertools import dropwhile
 
+import pytest
+
 from harness import SCREEN_H, SCREEN_W
-from screen_helpers import (BLACK, GRAY, GREEN, WHITE, Menu, assert_steady, changes, end_with_escape,
-                            name_of, sample, start, transitions)
+from helpers import (BLACK, GRAY, GREEN, WHITE, assert_steady, changes, choose, click_entry,
+                     end_with_escape, name, open_menu, sample, start, transitions, wait_no_menu)
 
 CORNERS_AND_CENTRE = [(0, 0), (SCREEN_W - 1, 0), (0, SCREEN_H - 1), (SCREEN_W - 1, SCREEN_H - 1),
                       (SCREEN_W // 2, SCREEN_H // 2)]
@@ -14,14 +16,14 @@ POINT = (700, 500)  # clear of the menu, which opens at (100, 100)
 
 
 def test_each_colour_fills_the_whole_screen_with_its_exact_value(e2e):
-    app, _ = start(e2e)
-    menu = Menu(e2e, app)
+    app = start(e2e)
+    e2e.wait_screen(BLACK, what="the black screen at start")
     for entry, rgb in [("Gray", GRAY), ("Green", GREEN), ("White", WHITE), ("Black", BLACK)]:
-        menu.choose(entry)
-        e2e.wait_screen(rgb, what=f"{name_of(rgb)} edge to edge after {entry!r}", timeout=10)
+        choose(e2e, app, entry)
+        e2e.wait_screen(rgb, what=f"{name(rgb)} edge to edge after {entry!r}", timeout=10)
         inside = e2e.pixels(CORNERS_AND_CENTRE)
         assert inside == [rgb] * len(inside), (
-            f"after {entry!r}, GetPixel expected {name_of(rgb)}, seen {list(map(name_of, inside))}")
+            f"after {entry!r}, GetPixel expected {name(rgb)}, seen {list(map(name, inside))}")
     end_with_escape(e2e, app)
 
 
@@ -30,12 +32,12 @@ def flips(samples):
     return transitions(samples)[1:]
 
 
+@pytest.mark.timeout(180)
 def test_animation_flips_white_and_green_every_half_second_until_a_colour_command(e2e):
-    app, _ = start(e2e)
-    menu = Menu(e2e, app)
+    app = start(e2e)
 
     # Starts on white; its first change is to green; then about every 500 ms.
-    menu.choose("White-Green animation")
+    choose(e2e, app, "White-Green animation")
     samples = sample(e2e, POINT, until=lambda s: len(flips(s)) > FLIPS, timeout=FLIPS * 0.5 + 8,
                      what=f"{FLIPS} flips of the animation")
     samples = list(dropwhile(lambda s: s[1] == BLACK, samples))  # black until the first repaint
@@ -50,19 +52,20 @@ def test_animation_flips_white_and_green_every_half_second_until_a_colour_comman
         f"(median {median:.0f})")
 
     # It goes on behind the open menu.
-    opened = menu.open()
+    opened = open_menu(e2e, app, 100, 100)
     behind = sample(e2e, POINT, seconds=1.6)
     assert len(flips(behind)) >= 2, f"expected the flips to go on behind the open menu, seen {changes(behind)}"
 
     # "Gray" stops it; then each colour command stops it once it runs again.
-    menu.choose("Gray", opened)
+    click_entry(e2e, app, opened, "Gray")
+    wait_no_menu(e2e, app, "a click on 'Gray'")
     e2e.wait_screen(GRAY, what="gray edge to edge after 'Gray'", timeout=10)
-    assert_steady(e2e, GRAY, 2.0, "after 'Gray' stopped the animation")
+    assert_steady(e2e, GRAY, 2.0, "after 'Gray' stopped the animation", POINT, whole=True)
     for entry, rgb in [("White", WHITE), ("Green", GREEN), ("Black", BLACK)]:
-        menu.choose("White-Green animation")
+        choose(e2e, app, "White-Green animation")
         sample(e2e, POINT, until=lambda s: s[-1][1] == GREEN, timeout=5,
                what="the animation, started again, to turn green")
-        menu.choose(entry)
-        e2e.wait_screen(rgb, what=f"{name_of(rgb)} edge to edge after {entry!r}", timeout=10)
-        assert_steady(e2e, rgb, 1.2, f"after {entry!r} during the animation")
+        choose(e2e, app, entry)
+        e2e.wait_screen(rgb, what=f"{name(rgb)} edge to edge after {entry!r}", timeout=10)
+        assert_steady(e2e, rgb, 1.2, f"after {entry!r} during the animation", POINT, whole=True)
     end_with_escape(e2e, app)

@@ -3,10 +3,13 @@ the launcher's exact command lines."""
 import shutil
 import time
 
+import pytest
+
 import harness
-from harness import (BACKGROUND, SC_RESTORE, SCREEN_H, SCREEN_W, SW_SHOWMAXIMIZED,
-                     SW_SHOWMINNOACTIVE, SW_SHOWNORMAL, WM_SYSCOMMAND, describe, win_path)
-from screen_helpers import BLACK, FULL_SCREEN, end_with_escape, is_form, seen, welcome_boxes
+from harness import (BACKGROUND, SC_RESTORE, SCREEN_H, SCREEN_W, SW_SHOWMINNOACTIVE,
+                     WM_SYSCOMMAND, describe, win_path)
+from helpers import (BLACK, end_with_escape, form_now, full_screen, is_form, screen_state, seen,
+                     wait_running, welcome_boxes)
 
 NO_BOX_WAIT = 2.0  # after the test screen shows, how long a welcome box gets to appear
 
@@ -24,11 +27,11 @@ def wait_box_or_quiet(e2e, app):
     """After the full-screen test screen shows, waits for the welcome box or
     for NO_BOX_WAIT seconds without one. Returns (form, boxes)."""
     form = e2e.wait_window(app.pid, "the full-screen test screen",
-                           match=lambda w: is_form(w) and w.visible and w.rect == FULL_SCREEN)
+                           match=lambda w: is_form(w) and w.visible and w.rect == full_screen(e2e))
     assert form.zoomed, f"the test screen covers the screen but is not maximised: {describe(form)}"
     deadline = time.monotonic() + NO_BOX_WAIT
     while True:
-        boxes = welcome_boxes(e2e, app.pid)
+        boxes = welcome_boxes(e2e, app)
         if boxes or time.monotonic() >= deadline:
             return form, boxes
         time.sleep(0.1)
@@ -36,51 +39,54 @@ def wait_box_or_quiet(e2e, app):
 
 def wait_welcome_box(e2e, app, when):
     def poll():
-        boxes = welcome_boxes(e2e, app.pid)
-        return len(boxes) == 1, boxes[0] if boxes else seen(e2e, app.pid)
+        boxes = welcome_boxes(e2e, app)
+        return len(boxes) == 1, boxes[0] if boxes else seen(e2e, app)
     return harness.wait_until(f"the welcome box {when}", poll, 10)
 
 
-def run_case(e2e, cmdline, show, box_expected):
+LONG_WORD = "x" * 290 + "no_welcome"  # 300 characters, past any 256-byte word buffer
+
+
+@pytest.mark.parametrize("cmdline, show, box_expected", [
+    ("{vexo} no_welcome", None, False),
+    ('"{vexo}" "no_welcome"', 3, False),
+    ('"{vexo}" no_"wel"come', 1, False),
+    ('"{vexo}" "" no_welcome', None, False),
+    ('"{spaced}" no_welcome', None, False),
+    ('"{vexo}" No_Welcome', None, True),
+    ('"{vexo}" no_welcome2', None, True),
+    ('"{vexo}" hello no_welcome', None, True),
+    ('"{vexo}" ' + LONG_WORD, None, True),
+], ids=["plain", "quoted", "partly-quoted", "after-a-lone-pair-of-quotes", "name-with-a-space",
+        "other-case", "further-characters", "second-argument", "300-character-word"])
+def test_only_an_exact_first_argument_no_welcome_suppresses_the_welcome_box(
+        e2e, cmdline, show, box_expected):
+    cmdline = cmdline.format(vexo=e2e.vexo, spaced=spaced_copy() if "{spaced}" in cmdline else "")
     app = e2e.launch(cmdline, show)
     _, boxes = wait_box_or_quiet(e2e, app)
     if box_expected:
-        assert len(boxes) == 1, f"expected the welcome box, seen {seen(e2e, app.pid)}"
+        assert len(boxes) == 1, f"expected the welcome box, seen {seen(e2e, app)}"
         e2e.key("Return")
         harness.wait_until("the welcome box to close on Enter",
-                           lambda: (not welcome_boxes(e2e, app.pid), seen(e2e, app.pid)), 10)
+                           lambda: (not welcome_boxes(e2e, app), seen(e2e, app)), 10)
     else:
         assert not boxes, f"expected no welcome box, seen {[describe(w) for w in boxes]}"
         e2e.wait_screen(BLACK, what="the black screen with no box", timeout=10)
-        assert not welcome_boxes(e2e, app.pid), f"a late welcome box: {seen(e2e, app.pid)}"
+        assert not welcome_boxes(e2e, app), f"a late welcome box: {seen(e2e, app)}"
     assert app.running(), f"the program ended by itself, exit code {app.wait(5)}"
     end_with_escape(e2e, app)
 
 
-def test_only_an_exact_first_argument_no_welcome_suppresses_the_welcome_box(e2e):
-    vexo = e2e.vexo
-    long_word = "x" * 290 + "no_welcome"  # 300 characters, past any 256-byte word buffer
-    cases = [
-        # what, command line, show request, welcome box expected
-        ("plain", f"{vexo} no_welcome", None, False),
-        ("quoted, show 3", f'"{vexo}" "no_welcome"', SW_SHOWMAXIMIZED, False),
-        ("partly quoted, show 1", f'"{vexo}" no_"wel"come', SW_SHOWNORMAL, False),
-        ("after a lone pair of quotes", f'"{vexo}" "" no_welcome', None, False),
-        ("program name with a space", f'"{spaced_copy()}" no_welcome', None, False),
-        ("other case", f'"{vexo}" No_Welcome', None, True),
-        ("further characters", f'"{vexo}" no_welcome2', None, True),
-        ("second argument", f'"{vexo}" hello no_welcome', None, True),
-        ("a 300-character word", f'"{vexo}" {long_word}', None, True),
-    ]
-    failures = []
-    for what, cmdline, show, box_expected in cases:
-        try:
-            run_case(e2e, cmdline, show, box_expected)
-        except AssertionError as e:
-            failures.append(f"{what} ({cmdline[-60:]!r}, show {show}): {e}")
-        finally:
-            e2e.end()  # a failed case leaves its program running
-    assert not failures, "\n".join(failures)
+@pytest.mark.parametrize("show", [None, 1, 2, 3, 6, 10])
+def test_show_requests_other_than_7_start_full_screen(e2e, show):
+    """Only 7 (minimised, no activation) has an effect; 3 asks for what the
+    screen has anyway, and every other request is ignored."""
+    app = e2e.launch(f'"{e2e.vexo}" no_welcome', show)
+    wait_running(e2e, app, f"show request {show}")
+    e2e.wait_screen(BLACK, what=f"the black screen edge to edge with show request {show}")
+    form = form_now(e2e, app)
+    assert not form.iconic and form.visible, f"show request {show}: {screen_state(form)}"
+    end_with_escape(e2e, app)
 
 
 def test_a_minimised_start_shows_the_screen_and_the_box_only_when_restored(e2e):
@@ -113,8 +119,8 @@ def test_a_minimised_start_shows_the_screen_and_the_box_only_when_restored(e2e):
 
     e2e.key("Return")
     harness.wait_until("the welcome box to close on Enter",
-                       lambda: (not welcome_boxes(e2e, app.pid), seen(e2e, app.pid)), 10)
-    time.sleep(0.5)
-    after = [w for w in e2e.windows(app.pid) if is_form(w)][0]
+                       lambda: (not welcome_boxes(e2e, app), seen(e2e, app)), 10)
+    after = e2e.wait_window(app.pid, "the test screen active again",
+                            match=lambda w: is_form(w) and w.foreground)
     assert after.rect == form.rect and not after.zoomed, f"stays in the normal placement: {describe(after)}"
     end_with_escape(e2e, app)

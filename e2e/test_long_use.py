@@ -7,9 +7,11 @@ import random
 import re
 import time
 
-from box_helpers import (BLACK, GRAY, GREEN, WHITE, assert_animating, assert_steady,
-                         cancel_menu, choose, colour_at, entry_rows, form_now, name, open_menu,
-                         start, wait_colour, wait_menu_closed)
+import pytest
+
+from helpers import (BLACK, GRAY, GREEN, WHITE, assert_animating, assert_steady, cancel_menu,
+                     choose, click_entry, colour_at, form_now, name, open_menu, start, wait_colour,
+                     wait_no_menu)
 from harness import OUT, SCREEN_H, SCREEN_W
 
 # Under the GDI trace a menu opened and cancelled takes 0.17-0.25 s here, a
@@ -89,6 +91,7 @@ def spread(i):
     return x, y
 
 
+@pytest.mark.timeout(400)
 def test_long_use_leaves_the_program_answering_and_leak_free(e2e):
     rng = random.Random(1234)
     trace = GdiTrace(e2e)
@@ -97,7 +100,6 @@ def test_long_use_leaves_the_program_answering_and_leak_free(e2e):
     # A menu and a command first, so that the objects the system makes for
     # the menu once exist before the count is taken.
     menu = open_menu(e2e, app, 100, 100)
-    rows = entry_rows(e2e, menu)
     cancel_menu(e2e, app, menu)
     choose(e2e, app, "Gray")
     wait_colour(e2e, GRAY, "the first command")
@@ -115,8 +117,8 @@ def test_long_use_leaves_the_program_answering_and_leak_free(e2e):
         entry = rng.choice([e for e, c in COLOURS.items() if c != last])
         at = (rng.randrange(0, SCREEN_W - 300), rng.randrange(0, SCREEN_H - 220))
         menu = open_menu(e2e, app, *at)
-        e2e.click(menu.rect[0] + 40, menu.rect[1] + rows[entry])
-        wait_menu_closed(e2e, app)
+        click_entry(e2e, app, menu, entry)
+        wait_no_menu(e2e, app, f"a click on {entry!r}")
         last = COLOURS[entry]
         wait_colour(e2e, last, f"command {i + 1}, {entry!r}", x=SCREEN_W - 5, y=SCREEN_H - 5)
         commands += 1

@@ -1,12 +1,15 @@
 """The test screen's menu, opened by releases of the right button and of the
 menu key, and the key releases that end the program."""
+import pytest
+
 from harness import SCREEN_H, SCREEN_W, describe
-from screen_helpers import (BLACK, assert_nothing_opens, menus, open_menu,
-                            outside, start, wait_exit, wait_menu, wait_no_menu)
+from helpers import (BLACK, GRAY, assert_nothing_opens, assert_steady, boxes, cancel_menu, choose,
+                     click_entry, end_with_escape, menus, open_menu, outside, start, wait_exit,
+                     wait_menu, wait_no_menu)
 
 
 def close_by_clicking_elsewhere(e2e, app, menu):
-    x, y = outside(menu.rect)
+    x, y = outside(e2e, menu.rect)
     e2e.click(x, y)
     wait_no_menu(e2e, app, f"a click at ({x}, {y})")
     e2e.wait_screen(BLACK, what="the black screen once the menu has closed", timeout=10)
@@ -14,7 +17,7 @@ def close_by_clicking_elsewhere(e2e, app, menu):
 
 
 def test_the_menu_opens_on_releases_only(e2e):
-    app, _ = start(e2e)
+    app = start(e2e)
 
     # The press alone opens nothing; the release opens the menu where it happens.
     e2e.right_press(300, 200)
@@ -68,19 +71,32 @@ def test_the_menu_opens_on_releases_only(e2e):
     assert code == 0, f"exit code: expected 0, seen {code}"
 
 
-def test_esc_ends_the_program_whatever_modifier_is_held(e2e):
-    failures = []
-    for modifier in ["shift", "ctrl", "alt"]:
-        app, _ = start(e2e)
-        e2e.keydown(modifier)
-        try:
-            e2e.key("Escape")
-            code = wait_exit(app, f"the release of Esc with {modifier} held")
-            if code != 0:
-                failures.append(f"{modifier}: exit code {code}, expected 0")
-        except AssertionError as e:
-            failures.append(f"{modifier}: {e}; menus {[describe(w) for w in menus(e2e, app.pid)]}")
-        finally:
-            e2e.keyup(modifier)
-            e2e.end()
-    assert not failures, "\n".join(failures)
+@pytest.mark.parametrize("modifier", ["shift", "ctrl", "alt"])
+def test_esc_ends_the_program_whatever_modifier_is_held(e2e, modifier):
+    app = start(e2e)
+    e2e.keydown(modifier)
+    try:
+        e2e.key("Escape")
+        code = wait_exit(app, f"the release of Esc with {modifier} held; "
+                              f"menus {[describe(w) for w in menus(e2e, app)]}")
+    finally:
+        e2e.keyup(modifier)
+    assert code == 0, f"{modifier}: exit code {code}, expected 0"
+
+
+def test_an_entry_chosen_with_the_right_button_runs_and_a_separator_runs_nothing(e2e):
+    app = start(e2e)
+    choose(e2e, app, "Gray", button=3)
+    e2e.wait_screen(GRAY, what="gray edge to edge after 'Gray' chosen with the right button")
+
+    for separator in (0, 1):
+        menu = open_menu(e2e, app, 100, 100)
+        click_entry(e2e, app, menu, ("separator", separator))
+        # The menu stays open and nothing runs; closing it runs nothing either.
+        assert_steady(e2e, GRAY, 0.8, f"after a click on separator {separator}", point=(700, 500))
+        assert menus(e2e, app), f"a click on separator {separator} closed the menu"
+        assert not boxes(e2e, app) and app.running(), f"separator {separator} ran a command"
+        cancel_menu(e2e, app, menu)
+        assert_steady(e2e, GRAY, 0.5, f"after the menu closed on separator {separator}",
+                      point=(700, 500), whole=True)
+    end_with_escape(e2e, app)

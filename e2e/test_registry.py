@@ -3,7 +3,7 @@
 The probe reads values with the W functions, so a string that the program
 stores through RegSetValueExA comes back as UTF-16: the four ANSI bytes
 6A 61 00 00 of "ja" are stored as "ja\\0\\0" in UTF-16, eight bytes."""
-from box_helpers import BLACK, start
+from helpers import BLACK, start
 from harness import PROGRAM_KEY, REG_SZ
 
 

@@ -1,10 +1,14 @@
 """Start-up and shutdown of Vexo.exe."""
 import time
 
-from harness import BACKGROUND, PROGRAM_KEY, REG_SZ, SCREEN_H, SCREEN_W, WS_POPUP
+from harness import (BACKGROUND, PROGRAM_KEY, REG_SZ, SCREEN_H, SCREEN_W, WIN32_DIR, WS_POPUP,
+                     describe, wait_until, win_path)
+from helpers import (BLACK, ERROR_BOX_CLASS, SS_ICON, SS_TYPEMASK, WS_CAPTION, WS_THICKFRAME,
+                     assert_screen_behind_box, end_with_escape, form_now, mismatch_outside, start,
+                     text_child, wait_box, wait_box_gone, wait_running)
 
-BLACK = (0, 0, 0)
-WS_CAPTION, WS_THICKFRAME = 0x00C00000, 0x00040000
+WS_VISIBLE = 0x10000000
+YARDSTICK = WIN32_DIR / "bench" / "yardstick.exe"
 
 
 def test_starts_black_edge_to_edge_and_ends_on_the_release_of_esc(e2e):
@@ -33,3 +37,95 @@ def test_starts_black_edge_to_edge_and_ends_on_the_release_of_esc(e2e):
         "prisoten": (REG_SZ, "ja\0\0".encode("utf-16-le")),
         "verzija": (REG_SZ, "1.3\0\0".encode("utf-16-le")),
     }
+
+
+def test_a_failed_registry_write_shows_the_error_box_before_the_screen(e2e):
+    # Windows refuses a lasting key under a volatile one (error 1021), so
+    # the program's key cannot be made.
+    e2e.regdel(r"Software\Korvanta")
+    e2e.regvolatile(r"Software\Korvanta")
+    try:
+        app = e2e.launch(f'"{e2e.vexo}"')
+        box = e2e.wait_window(app.pid, "the error box, shown and active",
+                              match=lambda w: w.cls == ERROR_BOX_CLASS and w.visible and w.foreground)
+        form = form_now(e2e, app)
+        assert box.text == "Velumen", f"error box caption: {box.text!r}"
+        assert box.owner == form.hwnd, \
+            f"error box owned by {box.owner}, not by the program's window {form.hwnd}"
+        assert not form.visible, f"the test screen shows before the error box is dismissed: {describe(form)}"
+        shown = [c for c in box.children if c.style & WS_VISIBLE]
+        buttons = [c for c in shown if c.cls.lower() == "button"]
+        assert [(b.text, b.id) for b in buttons] == [("OK", 1)], f"expected one OK button, saw {buttons}"
+        texts = [c for c in shown if c.cls.lower() == "static" and c.style & SS_TYPEMASK != SS_ICON]
+        assert len(texts) == 1 and texts[0].text.startswith("Failed to create key"), \
+            f"error text: expected 'Failed to create key...', saw {[t.text for t in texts]}"
+        icons = [c for c in shown if c.cls.lower() == "static" and c.style & SS_TYPEMASK == SS_ICON]
+        assert len(icons) == 1, f"expected one icon in the error box, saw {shown}"
+        assert is_stop_icon(e2e.grab(), icons[0].rect), \
+            f"the icon at {icons[0].rect} is not the red stop icon; screenshot {e2e.screenshot('error-box')}"
+        # No test screen yet: the desktop around the box.
+        bad = mismatch_outside(e2e, e2e.grab(), BACKGROUND, box.rect)
+        assert bad is None, f"with the error box up, expected the desktop around it, saw {bad}"
+        e2e.screenshot("error-box")
+
+        e2e.key("Return")
+        welcome = wait_box(e2e, app, "the welcome box after the error box")
+        assert text_child(welcome).text.startswith("Welcome to Velumen 1.3!"), text_child(welcome).text
+        form = form_now(e2e, app)
+        assert form.visible, f"the welcome box is up but the test screen is not shown: {describe(form)}"
+        assert_screen_behind_box(e2e, form, welcome, "welcome box after the error box")
+        e2e.wait_screen(BLACK, box=(0, 0, SCREEN_W, welcome.rect[1]),
+                        what="the black screen above the welcome box")
+        e2e.key("Return")
+        wait_box_gone(e2e, app, "the welcome box to close")
+        wait_running(e2e, app, "after the error box and the welcome box")
+        assert e2e.reg(PROGRAM_KEY) is None, f"values written despite the failure: {e2e.reg(PROGRAM_KEY)}"
+        end_with_escape(e2e, app)
+    finally:
+        e2e.end()
+        e2e.regdel(r"Software\Korvanta")
+
+
+def is_stop_icon(screen, rect):
+    """The stop icon is a red disc (with a white cross): a third of its
+    square is strongly red. The information and warning icons are blue and
+    yellow."""
+    left, top, right, bottom = rect
+    reds = sum(1 for x in range(left, right) for y in range(top, bottom)
+               if (p := screen.pixel(x, y))[0] > 150 and p[1] < 110 and p[2] < 110)
+    return reds > (right - left) * (bottom - top) // 3
+
+
+def test_the_screen_covers_the_task_bar_strip(e2e):
+    full = (0, 0, SCREEN_W, SCREEN_H)
+    strip = (0, 0, SCREEN_W, SCREEN_H - 40)
+    assert e2e.workarea(strip) == strip
+    try:
+        app = start(e2e)
+        e2e.wait_screen(BLACK, what="black edge to edge, the task bar's strip included")
+        form = form_now(e2e, app)
+        assert form.rect == full, f"with the work area {strip}, the screen covers {form.rect}"
+        end_with_escape(e2e, app)
+    finally:
+        e2e.workarea(full)
+
+
+def test_the_pointer_over_the_screen_is_the_arrow(e2e):
+    # The reference: the benchmark's yardstick, a 32-bit window whose class
+    # cursor is the system's arrow (a 32-bit process draws the arrow from
+    # Wine's own picture, a 64-bit one from the X cursor theme).
+    other = e2e.launch(f'"{win_path(YARDSTICK)}"')
+    e2e.wait_window(other.pid, "the yardstick shown", match=lambda w: w.visible and w.foreground)
+    e2e.mouse_move(300, 200)
+    e2e.mouse_move(301, 201)
+    arrow = wait_until("a pointer over the yardstick",
+                       lambda: ((got := e2e.cursor_image())[0] > 0, got), 5)
+    other.kill()
+
+    app = start(e2e)
+    e2e.wait_screen(BLACK, what="the black screen")
+    e2e.mouse_move(500, 400)
+    e2e.mouse_move(502, 401)
+    wait_until("the arrow over the test screen",
+               lambda: ((got := e2e.cursor_image()) == arrow, f"{got[:4]}, the arrow is {arrow[:4]}"), 5)
+    end_with_escape(e2e, app)

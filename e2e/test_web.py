@@ -1,9 +1,8 @@
 """The two web commands: the home page through the shell, then a minimised screen."""
 import time
 
-from box_helpers import (GRAY, GREEN, RUNNING, WHITE, assert_animating, assert_steady, choose,
-                         entry_rows, form_now, form_window, name, open_menu, screen_state,
-                         start, wait_flip)
+from helpers import (GRAY, GREEN, WHITE, assert_animating, assert_steady, choose, click_entry,
+                     form_now, form_window, name, open_menu, start, wait_flip, wait_running)
 from harness import OUT, SC_RESTORE, WM_SYSCOMMAND, wait_until
 
 HOME_PAGE = "http://www.korvanta.example/eng/"
@@ -56,12 +55,9 @@ def assert_minimised_without_a_window(e2e, app, what):
 
 def restore(e2e, app, what):
     e2e.post(form_now(e2e, app).hwnd, WM_SYSCOMMAND, SC_RESTORE)
-    form = form_window(e2e, app, f"{what}: the test screen restored",
-                       match=lambda w: w.visible and not w.iconic and w.zoomed)
-    time.sleep(0.5)
-    state = screen_state(form_now(e2e, app))
-    assert state == RUNNING, f"{what}: restored test screen: expected {RUNNING}, saw {state}"
-    return form
+    form_window(e2e, app, f"{what}: the test screen restored",
+                match=lambda w: w.visible and not w.iconic and w.zoomed)
+    return wait_running(e2e, app, f"{what}: restored")
 
 
 def test_web_commands_open_the_home_page_and_minimise_the_screen(e2e):
@@ -83,9 +79,8 @@ def test_web_commands_open_the_home_page_and_minimise_the_screen(e2e):
         choose(e2e, app, "White-Green animation")
         assert_animating(e2e, "after 'White-Green animation'")
         menu = open_menu(e2e, app, 100, 100)
-        rows = entry_rows(e2e, menu)
         colour = wait_flip(e2e)
-        e2e.click(menu.rect[0] + 40, menu.rect[1] + rows[DOWNLOAD])
+        click_entry(e2e, app, menu, DOWNLOAD)
         seen = browser.wait_addresses(2, DOWNLOAD)
         assert seen == [HOME_PAGE] * 2, \
             f"{DOWNLOAD!r}: expected the browser asked for {HOME_PAGE} again, saw {seen}"

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Checks a built Vexo.exe: 32-bit GUI program, system DLLs only, and the
-resources of vexo.rc (version record, MAINICON, manifest) really in the file.
+resources of vexo.rc (version record, MAINICON, manifest) really in the file,
+every one of them stored under the Slovenian language.
 
 Usage: check_exe.py EXE
 Prints one line per problem and exits 1, or prints one summary line.
@@ -126,6 +127,22 @@ def resources(pe, rtype):
     return out
 
 
+def check_languages(pe):
+    """Every resource is stored under LANG_ID, the language the version
+    record names: the language level of the resource tree, entry by entry."""
+    problems = []
+    root = getattr(pe, "DIRECTORY_ENTRY_RESOURCE", None)
+    for t in root.entries if root else []:
+        kind = pefile.RESOURCE_TYPE.get(t.id, str(t.name or t.id))
+        for e in t.directory.entries:
+            key = str(e.name) if e.name is not None else e.id
+            for leaf in e.directory.entries:
+                if leaf.id != LANG_ID:
+                    problems.append("resource language of %s %s: expected 0x%04x, found 0x%04x" % (
+                        kind, key, LANG_ID, leaf.id))
+    return problems
+
+
 def check_icon(pe):
     groups = resources(pe, RT_GROUP_ICON)
     if len(groups) != 1:
@@ -211,15 +228,15 @@ def main(argv):
         return 1
 
     problems = (check_headers(pe) + check_imports(pe) + check_version(pe)
-                + check_icon(pe) + check_manifest(pe))
+                + check_icon(pe) + check_manifest(pe) + check_languages(pe))
     for p in problems:
         print("%s: %s" % (path, p))
     if problems:
         return 1
     print("%s: ok: PE32 i386 GUI; imports %s; version %s, %s; %s %dx%d %d-bit; manifest asInvoker, "
-          "Common-Controls 6, dpiAware" % (
+          "Common-Controls 6, dpiAware; every resource 0x%04x" % (
               path, ", ".join(imported_dlls(pe)), "%d.%d.%d.%d" % VERSION, STRING_TABLE_KEY,
-              ICON_NAME, ICON_SIZE, ICON_SIZE, ICON_BITS))
+              ICON_NAME, ICON_SIZE, ICON_SIZE, ICON_BITS, LANG_ID))
     return 0
 
 

@@ -237,6 +237,22 @@ class VersionRecord(CheckerTestCase):
                          "ProductVersion: expected '1.3.0.0', found '1.3'")
 
 
+class Languages(CheckerTestCase):
+    def test_a_resource_under_another_language(self):
+        # The manifest alone goes under US English; the rest stays Slovenian.
+        self.assertFails(self.variant(r"^(CREATEPROCESS_MANIFEST_RESOURCE_ID RT_MANIFEST.*)$",
+                                      r"LANGUAGE LANG_ENGLISH, SUBLANG_ENGLISH_US\n\1\n"
+                                      r"LANGUAGE LANG_SLOVENIAN, SUBLANG_DEFAULT"),
+                         "resource language of RT_MANIFEST 1: expected 0x0424, found 0x0409")
+
+    def test_resources_under_the_neutral_language(self):
+        self.assertFails(self.variant(r"^LANGUAGE LANG_SLOVENIAN, SUBLANG_DEFAULT$", ""),
+                         "resource language of RT_ICON 1: expected 0x0424, found 0x0409",
+                         "resource language of RT_GROUP_ICON MAINICON: expected 0x0424, found 0x0409",
+                         "resource language of RT_VERSION 1: expected 0x0424, found 0x0409",
+                         "resource language of RT_MANIFEST 1: expected 0x0424, found 0x0409")
+
+
 class Icon(CheckerTestCase):
     def with_icon(self, ico, extra=""):
         B.count += 1

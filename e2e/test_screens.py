@@ -1,0 +1,52 @@
+"""Other screens: the full screen and the welcome and how-to boxes at 800x600,
+1024x768 and 1920x1080, at 96 and at 144 DPI. Each desktop is brought up
+once, in the shared prefix, and its scenarios run together."""
+import pytest
+
+from helpers import (BLACK, HOW_TO, WELCOME, assert_information_box, choose, end_with_escape,
+                     mismatch_outside, start, text_child, wait_box, wait_box_gone, wait_running)
+from winenv import Desktop
+
+DESKTOPS = [Desktop(w, h, dpi) for dpi in (96, 144) for w, h in ((800, 600), (1024, 768), (1920, 1080))]
+
+
+def assert_text_fits(e2e, box, what):
+    """Every line of the text inside its control: the control is as tall as
+    the text's lines laid out in the message-box font at its width, and no
+    wider than half the screen."""
+    shown = text_child(box)
+    fit = e2e.textfit(shown.hwnd)
+    assert fit.need[1] <= fit.client[1], (
+        f"{what}: the text needs {fit.need[1]} pixels of height ({fit.need[1] // fit.line} lines "
+        f"of {fit.line} in {fit.font!r}), its control has {fit.client[1]}")
+    assert fit.need[0] <= fit.client[0] <= e2e.width // 2, \
+        f"{what}: text width {fit.need[0]}, control {fit.client[0]}, half the screen {e2e.width // 2}"
+
+
+@pytest.mark.parametrize("desktop", DESKTOPS, ids=str, indirect=True)
+def test_full_screen_and_boxes_on_this_screen(e2e, desktop):
+    metrics = e2e.metrics()
+    assert (metrics.screen, metrics.dpi) == ([desktop.width, desktop.height], desktop.dpi), \
+        f"the desktop was meant to be {desktop}, Windows programs see {metrics}"
+    tag = f"{desktop.width}x{desktop.height}-{desktop.dpi}dpi"
+    app = start(e2e, args="")
+    box = wait_box(e2e, app, "the welcome box")
+    assert_information_box(e2e, box, WELCOME)
+    assert_text_fits(e2e, box, "welcome box")
+    bad = mismatch_outside(e2e, e2e.grab(), BLACK, box.rect)
+    assert bad is None, f"welcome box: expected black around the box, saw {bad}"
+    e2e.screenshot(f"welcome-{tag}")
+    e2e.key("Return")
+    wait_box_gone(e2e, app, "the welcome box to close")
+    wait_running(e2e, app, "after the welcome box")
+    e2e.wait_screen(BLACK, what=f"black edge to edge on {desktop}")
+
+    choose(e2e, app, "How to use the program")
+    box = wait_box(e2e, app, "the how-to box")
+    assert_information_box(e2e, box, HOW_TO)
+    assert_text_fits(e2e, box, "how-to box")
+    e2e.screenshot(f"how-to-{tag}")
+    e2e.key("Return")
+    wait_box_gone(e2e, app, "the how-to box to close")
+    end_with_escape(e2e, app)
+
