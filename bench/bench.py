@@ -21,7 +21,9 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "scripts"))
+sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "e2e"))
 import winenv  # noqa: E402  the shared Wine and X set-up
+import menu_geometry  # noqa: E402  where the menu draws its entries, as the scenarios find it
 
 ROOT = Path(__file__).resolve().parent.parent
 VEXO = ROOT / "build" / "win32" / "Vexo.exe"
@@ -52,9 +54,8 @@ POINTS = [(0, 0), (W - 1, 0), (0, H - 1), (W - 1, H - 1), (W // 2, H // 2),
           (W // 4, H // 4), (3 * W // 4, 3 * H // 4)]
 FLIP_POINT = (700, 500)  # clear of the menu, which opens at MENU_AT
 MENU_AT = (100, 100)
-MENU_ROW = 17  # pixels from one entry to the next
 MENU_PROBE = (MENU_AT[0], MENU_AT[1] + 50)  # on the menu's left border
-ENTRY_BLACK, ENTRY_WHITE, ENTRY_ANIMATION = 0, 3, 4
+ENTRY_BLACK, ENTRY_WHITE, ENTRY_ANIMATION = "Black", "White", "White-Green animation"
 
 NAMES = {VEXO: "Vexo.exe", YARDSTICK: "yardstick"}
 
@@ -63,17 +64,46 @@ class BenchError(Exception):
     pass
 
 
-def entry_point(index):
-    return MENU_AT[0] + 40, MENU_AT[1] + 10 + MENU_ROW * index
+_menu_rows = {}
 
 
-def choose(pixels, entry):
-    """Opens Vexo.exe's menu with the right button and clicks an entry; the
-    time of the click."""
+def entry_point(entry, behind):
+    """Where to click an entry of the menu open at MENU_AT over a screen of
+    the colour `behind` (hex); measured from a screen grab the first time,
+    which needs a screen of one colour."""
+    if not _menu_rows:
+        if behind is None:
+            raise BenchError("the menu's rows are measured over a screen of one colour first")
+        grab = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
+                              capture_output=True, check=True, timeout=30).stdout
+        rgb = tuple(bytes.fromhex(behind))
+
+        def pixel(x, y):
+            i = (y * W + x) * 3
+            return tuple(grab[i:i + 3])
+        deadline = time.monotonic() + 5
+        while True:  # the menu draws a moment after it opens
+            rect = menu_geometry.menu_rect(pixel, *MENU_AT, rgb, W, H)
+            rows = menu_geometry.caption_rows(pixel, rect)
+            if rows:
+                break
+            if time.monotonic() > deadline:
+                raise BenchError(f"no entry rows in the menu at {rect}")
+            time.sleep(0.1)
+            grab = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
+                                  capture_output=True, check=True, timeout=30).stdout
+        _menu_rows.update(rows)
+    return MENU_AT[0] + 40, MENU_AT[1] + _menu_rows[entry]
+
+
+def choose(pixels, entry, behind):
+    """Opens Vexo.exe's menu with the right button over a screen of the colour
+    `behind` and clicks an entry; the time of the click."""
     xdotool("mousemove", *MENU_AT, "click", "3")
     pixels.wait(*MENU_PROBE, MENU_EDGE, 10000)
+    point = entry_point(entry, behind)
     clicked = time.monotonic()
-    xdotool("mousemove", *entry_point(entry), "click", "1")
+    xdotool("mousemove", *point, "click", "1")
     return clicked
 
 
@@ -377,7 +407,7 @@ def anim_session(exe, pixels):
                 program = Program(exe, ["flip"])
             choice_click = None
             if exe == VEXO:
-                choice_click = choose(pixels, ENTRY_ANIMATION)
+                choice_click = choose(pixels, ENTRY_ANIMATION, BLACK)
             deadline = time.monotonic() + 60
             flips = []
             while not flips:
@@ -424,12 +454,12 @@ def anim_session(exe, pixels):
 def restart_animation(pixels, result):
     """Black (which stops the timer), then the animation again: how long the
     first white lasts."""
-    choose(pixels, ENTRY_BLACK)
+    choose(pixels, ENTRY_BLACK, None)  # over the animation: measured before
     pixels.wait(*FLIP_POINT, BLACK, 10000)
     pixels.wait(*MENU_PROBE, BLACK, 10000)
     watch = Watch([FLIP_POINT], "-t", "30")
     try:
-        clicked = choose(pixels, ENTRY_ANIMATION)
+        clicked = choose(pixels, ENTRY_ANIMATION, BLACK)
         deadline = time.monotonic() + 10
         while True:
             changes = [(t, c) for t, c in colour_changes(watch) if t >= clicked]
@@ -489,7 +519,7 @@ def gdi_vexo(pixels, log):
         while done < CYCLES and time.monotonic() - began < CYCLE_SECONDS:
             target, entry = (WHITE, ENTRY_WHITE) if colour == BLACK else (BLACK, ENTRY_BLACK)
             try:
-                choose(pixels, entry)
+                choose(pixels, entry, colour)
                 pixels.wait(*FLIP_POINT, target, 10000)
                 pixels.wait(*MENU_PROBE, target, 10000)  # the menu is gone
             except BenchError as error:

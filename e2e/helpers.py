@@ -4,6 +4,7 @@ screen's colour."""
 import time
 
 from harness import WaitTimeout, describe, wait_until
+from menu_geometry import ENTRIES, caption_rows
 
 BLACK, GRAY, GREEN, WHITE = (0, 0, 0), (192, 192, 192), (64, 128, 128), (255, 255, 255)
 COLOUR_NAMES = {BLACK: "black", GRAY: "gray", GREEN: "green", WHITE: "white"}
@@ -12,12 +13,6 @@ FORM_CLASS, BOX_CLASS = "VelumenForm", "VelumenInfoBox"
 MENU_CLASS = "#32768"  # a pop-up menu is a top-level window of this class under Wine
 ERROR_BOX_CLASS = "#32770"  # the system's message box is a dialog
 
-# The entries that can be chosen, top to bottom; separators follow
-# "White-Green animation" and "Download more free Tavik's utilities".
-ENTRIES = ["Black", "Gray", "Green", "White", "White-Green animation", "About Velumen",
-           "How to use the program", "Look for the new version on the internet",
-           "Download more free Tavik's utilities", "Exit"]
-SEPARATOR_AFTER = ("White-Green animation", "Download more free Tavik's utilities")
 
 CR = "\r"
 WELCOME = ("Welcome to Velumen 1.3!" + CR + CR +
@@ -288,31 +283,13 @@ _rows = {}  # per desktop: the rows of the menu's parts below its top edge
 
 
 def menu_rows(e2e, menu):
-    """Measures, once per desktop, where the menu's captions sit: the rows
-    that hold dark caption pixels form one band per entry. A separator lies
-    midway between the captions around it. Returns {entry or ("separator",
-    0 or 1): centre row below the menu's top edge}."""
+    """Measures, once per desktop, where the menu's captions sit; returns
+    {entry or ("separator", 0 or 1): centre row below the menu's top edge}."""
     if e2e.desktop not in _rows:
-        left, top, right, bottom = menu.rect
-
-        def bands_now():
-            screen = e2e.grab()
-            dark = [y for y in range(top + 3, bottom - 3)
-                    if any(sum(screen.pixel(x, y)) < 300 for x in range(left + 4, right - 4))]
-            bands = []
-            for y in dark:
-                if bands and y - bands[-1][1] <= 3:
-                    bands[-1][1] = y
-                else:
-                    bands.append([y, y])
-            return bands
         # The menu draws a moment after its window is placed.
-        bands = wait_until(f"{len(ENTRIES)} caption rows in the menu {menu.rect}",
-                           lambda: (len(b := bands_now()) == len(ENTRIES), b), 5, interval=0.05)
-        rows = {entry: (a + b) // 2 - top for entry, (a, b) in zip(ENTRIES, bands)}
-        for i, entry in enumerate(SEPARATOR_AFTER):
-            rows[("separator", i)] = (rows[entry] + rows[ENTRIES[ENTRIES.index(entry) + 1]]) // 2
-        _rows[e2e.desktop] = rows
+        _rows[e2e.desktop] = wait_until(
+            f"{len(ENTRIES)} caption rows in the menu {menu.rect}",
+            lambda: (rows := caption_rows(e2e.grab().pixel, menu.rect), rows), 5, interval=0.05)
     return _rows[e2e.desktop]
 
 
