@@ -58,7 +58,9 @@ def test_a_minimised_start_comes_up_and_goes_down_with_its_task_bar_button(e2e, 
     choose(e2e, app, "Gray", at=centre(form.rect))
     e2e.wait_screen(GRAY, box=form.rect, what="the gray screen")
     before = state_now(e2e, app)
-    assert before["foreground"] and before["enabled"], f"before minimising: {before}"
+    # Top-most like the full screen: the program's one window stays on top.
+    assert before["foreground"] and before["enabled"] and before["topmost"], \
+        f"before minimising, expected the screen in front, enabled and top-most: {before}"
 
     # A click on the button of the window in front minimises it ...
     click_task_bar_button(e2e, app, "the screen in front")
