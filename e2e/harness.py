@@ -33,6 +33,7 @@ PREFIX = winenv.PREFIX
 WINE = winenv.WINE
 WINESERVER = winenv.WINESERVER
 DEFAULT = winenv.DEFAULT
+SHELL = winenv.Desktop(name="shell")  # the same screen with Wine's task bar at the bottom
 SCREEN_W, SCREEN_H = DEFAULT.width, DEFAULT.height
 BACKGROUND = winenv.BACKGROUND
 
@@ -42,10 +43,11 @@ STARTUP_KEY = r"Software\VelumenE2E"  # where `probe.exe startup` reports
 # Show commands and messages the scenarios use.
 SW_HIDE, SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED = 0, 1, 2, 3
 SW_SHOWMINNOACTIVE, SW_SHOWDEFAULT = 7, 10
-WM_CLOSE, WM_SYSCOMMAND = 0x0010, 0x0112
+WM_CLOSE, WM_DISPLAYCHANGE, WM_SYSCOMMAND = 0x0010, 0x007E, 0x0112
 SC_MINIMIZE, SC_RESTORE, SC_CLOSE = 0xF020, 0xF120, 0xF060
 REG_SZ, REG_BINARY, REG_DWORD = 1, 3, 4
 WS_POPUP = 0x80000000
+TASKBAR_CLASS = "Shell_TrayWnd"  # Wine's explorer's task bar, a window of its own process
 
 
 class HarnessError(Exception):
@@ -192,6 +194,7 @@ class Session:
     def __init__(self, say=print):
         self.say = say
         self.desktop = None
+        self.taskbar = None
         self.display = None
         self.env = None
         self.log = None
@@ -247,7 +250,11 @@ class Session:
         # our pipes open; persistent, so that scenarios don't restart it.
         self._run([WINESERVER, "-p"], "wineserver to start", timeout=60, stdout=subprocess.DEVNULL)
         self._start_probe_server()
-        self.wait_screen(BACKGROUND, what="the empty virtual desktop", timeout=60)
+        self.taskbar = None
+        if desktop.name == "shell":
+            self.taskbar = self.wait_taskbar(timeout=60)
+        self.wait_screen(BACKGROUND, box=self.free_area(), what="the empty virtual desktop",
+                         timeout=60)
 
     def _take_down(self):
         for app in self.launched:
@@ -342,7 +349,8 @@ class Session:
             self.regdel(key)
             if self.reg(key) is not None:
                 raise HarnessError(f"HKCU\\{key} is still there after deleting it")
-        self.wait_screen(BACKGROUND, what="the empty virtual desktop", timeout=30)
+        self.wait_screen(BACKGROUND, box=self.free_area(), what="the empty virtual desktop",
+                         timeout=30)
 
     def end(self):
         """Ends the programs a scenario left running."""
@@ -465,6 +473,10 @@ class Session:
     def post(self, hwnd, msg, wparam=0, lparam=0):
         self._probe_ok("post", hwnd, msg, wparam, lparam)
 
+    def send(self, hwnd, msg, wparam=0, lparam=0):
+        """SendMessage: returns the window's answer once it has handled it."""
+        return self._probe_ok("send", hwnd, msg, wparam, lparam)[0]["result"]
+
     def regvolatile(self, key):
         self._probe_ok("regvolatile", key)
 
@@ -492,6 +504,28 @@ class Session:
         """(exit code, answer): name and role through AccessibleObjectFromWindow."""
         rc, lines = self.probe("acc", hwnd)
         return rc, lines[0] if lines else None
+
+    def wait_taskbar(self, what="the task bar", match=lambda bar: True, timeout=10):
+        """Waits for the task bar, shown and placed, to match; returns its
+        window, whose children are its buttons: the first is Start, and each
+        other's id is the window it stands for."""
+        def poll():
+            bars = [w for w in self.windows() if w.cls == TASKBAR_CLASS]
+            shown = [w for w in bars if w.visible and w.rect[2] > w.rect[0] and w.rect[3] > w.rect[1]]
+            return len(shown) == 1 and match(shown[0]), shown[0] if shown else bars
+        return wait_until(what, poll, timeout)
+
+    def refresh_taskbar(self):
+        """Has the task bar lay out its buttons anew. Wine's bar does that by
+        itself only when a top-level window is made or destroyed, not when
+        one is shown; a change of display mode makes it too."""
+        self.send(self.taskbar.hwnd, WM_DISPLAYCHANGE, 32, self.width | self.height << 16)
+
+    def free_area(self):
+        """The part of the screen that no task bar covers."""
+        if self.taskbar is None:
+            return (0, 0, self.width, self.height)
+        return (0, 0, self.width, self.taskbar.rect[1])
 
     def end_session(self):
         """Ends the Windows session for every program of the prefix."""

@@ -306,6 +306,37 @@ def choose(e2e, app, entry, at=(100, 100), button=1):
     wait_no_menu(e2e, app, f"a click on {entry!r}")
 
 
+# ---- the task bar (the shell desktop) ---------------------------------------------
+
+WS_VISIBLE = 0x10000000
+
+
+def task_bar_button(e2e, app, what, timeout=10):
+    """The task bar's button for the program's test screen, once it is shown
+    on the bar: the child of the bar whose id is the screen's window."""
+    hwnd = form_window(e2e, app, f"{what}: the test screen shown", match=lambda w: w.visible).hwnd
+    e2e.refresh_taskbar()
+
+    def ours(bar):
+        return [c for c in bar.children if c.id == hwnd and c.style & WS_VISIBLE and placed(c)]
+    bar = e2e.wait_taskbar(f"{what}: the task bar's button for the test screen {hwnd}",
+                           match=lambda bar: len(ours(bar)) == 1, timeout=timeout)
+    return ours(bar)[0]
+
+
+_bar_clicks = [0]
+
+
+def click_task_bar_button(e2e, app, what):
+    """A left click on the program's task-bar button. Two clicks on one spot
+    within the double-click time make a double click, which the bar's owner-
+    drawn buttons report as such and Wine's bar ignores: each click lands a
+    quarter of the button away from the one before."""
+    left, top, right, bottom = task_bar_button(e2e, app, what).rect
+    _bar_clicks[0] += 1
+    e2e.click(left + (right - left) * (1 + _bar_clicks[0] % 3) // 4, (top + bottom) // 2)
+
+
 # ---- the screen colour ------------------------------------------------------------
 
 def colour_at(e2e, x=5, y=5):

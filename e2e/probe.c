@@ -228,22 +228,34 @@ static int cmd_pixel(int argc, char **argv)
     return ok ? 0 : failed("usage", 0);
 }
 
-static int cmd_post(int argc, char **argv)
+/* post: queued, returns at once; send: returns once the window has handled
+ * it (5 s at most), so that what it changed can be read right after. */
+static int post_or_send(int argc, char **argv, int send)
 {
     int ok = 1;
     HWND hwnd;
     UINT msg;
     WPARAM wp;
     LPARAM lp;
+    DWORD_PTR result = 0;
     if (argc != 4) return failed("usage", 0);
     hwnd = (HWND)(ULONG_PTR)parse_number(argv[0], &ok);
     msg = (UINT)parse_number(argv[1], &ok);
     wp = (WPARAM)parse_number(argv[2], &ok);
     lp = (LPARAM)parse_number(argv[3], &ok);
     if (!ok) return failed("usage", 0);
-    if (!PostMessageA(hwnd, msg, wp, lp)) return failed("PostMessage", GetLastError());
+    if (!send) {
+        if (!PostMessageA(hwnd, msg, wp, lp)) return failed("PostMessage", GetLastError());
+        return 0;
+    }
+    if (!SendMessageTimeoutA(hwnd, msg, wp, lp, SMTO_ABORTIFHUNG, 5000, &result))
+        return failed("SendMessageTimeout", GetLastError());
+    printf("{\"result\":%lu}\n", (unsigned long)result);
     return 0;
 }
+
+static int cmd_post(int argc, char **argv) { return post_or_send(argc, argv, 0); }
+static int cmd_send(int argc, char **argv) { return post_or_send(argc, argv, 1); }
 
 /* Run under the launcher to check what a started program receives: the raw
  * command line and the show request land in HKCU\Software\VelumenE2E,
@@ -419,6 +431,7 @@ static const struct {
 } commands[] = {
     {"windows", cmd_windows}, {"reg", cmd_reg},     {"regdel", cmd_regdel},
     {"regset", cmd_regset},   {"pixel", cmd_pixel}, {"post", cmd_post},
+    {"send", cmd_send},
     {"startup", cmd_startup}, {"serve", cmd_serve},
     {"regvolatile", cmd_regvolatile}, {"workarea", cmd_workarea},
     {"foreground", cmd_foreground}, {"focus", cmd_focus},

@@ -1,13 +1,13 @@
 """The command line's first argument and the start-up show request, through
-the launcher's exact command lines."""
+the launcher's exact command lines (the minimised start, which a person
+brings up from the task bar, is in test_task_bar.py)."""
 import shutil
 import time
 
 import pytest
 
 import harness
-from harness import (BACKGROUND, SC_RESTORE, SCREEN_H, SCREEN_W, SW_SHOWMINNOACTIVE,
-                     WM_SYSCOMMAND, describe, win_path)
+from harness import describe, win_path
 from helpers import (BLACK, end_with_escape, form_now, full_screen, is_form, screen_state, seen,
                      wait_running, welcome_boxes)
 
@@ -86,41 +86,4 @@ def test_show_requests_other_than_7_start_full_screen(e2e, show):
     e2e.wait_screen(BLACK, what=f"the black screen edge to edge with show request {show}")
     form = form_now(e2e, app)
     assert not form.iconic and form.visible, f"show request {show}: {screen_state(form)}"
-    end_with_escape(e2e, app)
-
-
-def test_a_minimised_start_shows_the_screen_and_the_box_only_when_restored(e2e):
-    app = e2e.launch(f'"{e2e.vexo}"', SW_SHOWMINNOACTIVE)
-    e2e.wait_window(app.pid, "a window of the program", match=lambda w: w.visible and w.cls != "IME")
-    time.sleep(NO_BOX_WAIT)
-    shown = [w for w in e2e.visible_windows(app.pid) if w.cls != "IME"]
-    assert len(shown) == 1 and shown[0].iconic, (
-        f"expected only a minimised window, seen {[describe(w) + ('' if w.iconic else ' not iconic') for w in shown]}")
-    icon = shown[0]
-    left, top, right, _ = icon.rect
-    grab = e2e.grab()
-    for box in [(0, 0, SCREEN_W, top), (right, top, SCREEN_W, SCREEN_H)]:
-        bad = grab.mismatch(BACKGROUND, box)
-        assert bad is None, f"expected the desktop around the minimised window, seen {bad[2]} at {bad[:2]}"
-
-    e2e.post(icon.hwnd, WM_SYSCOMMAND, SC_RESTORE)
-    # The probe reads the rectangle and the state one after the other, so a
-    # window caught mid-restore can be "not iconic" with the icon's rectangle.
-    form = e2e.wait_window(app.pid, "the test screen restored",
-                           match=lambda w: is_form(w) and w.visible and not w.iconic
-                           and w.rect != icon.rect)
-    box = wait_welcome_box(e2e, app, "after the restore")
-    left, top, right, bottom = form.rect
-    assert (left, top) == (192, 117) and not form.zoomed, f"expected the normal placement, seen {describe(form)}"
-    assert 0 < right - left < SCREEN_W and 0 < bottom - top < SCREEN_H, f"covers the screen: {describe(form)}"
-    # The desktop above the window, the black window below.
-    e2e.wait_screen(BACKGROUND, box=(0, 0, SCREEN_W, top), what="the desktop above the normal window")
-    e2e.wait_screen(BLACK, box=(left, top, right, min(bottom, box.rect[1])), what="the black normal window")
-
-    e2e.key("Return")
-    harness.wait_until("the welcome box to close on Enter",
-                       lambda: (not welcome_boxes(e2e, app), seen(e2e, app)), 10)
-    after = e2e.wait_window(app.pid, "the test screen active again",
-                            match=lambda w: is_form(w) and w.foreground)
-    assert after.rect == form.rect and not after.zoomed, f"stays in the normal placement: {describe(after)}"
     end_with_escape(e2e, app)

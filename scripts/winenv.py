@@ -65,12 +65,18 @@ DEFAULT = Desktop()
 
 def desktop_settings(desktop):
     """The registry values that give the next desktop this shape."""
-    return [
+    settings = [
         (r"HKCU\Software\Wine\Explorer", "Desktop", "REG_SZ", desktop.name),
         (r"HKCU\Software\Wine\Explorer\Desktops", desktop.name, "REG_SZ",
          f"{desktop.width}x{desktop.height}"),
         (r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD", str(desktop.dpi)),
     ]
+    if desktop.name == "shell":
+        # The name alone is not enough here: Wine's explorer draws the task
+        # bar only where the desktop's own key asks for it.
+        settings.append((r"HKCU\Software\Wine\Explorer\Desktops\shell", "EnableShell",
+                         "REG_DWORD", "1"))
+    return settings
 
 
 def qemu_shim():
