@@ -192,8 +192,20 @@ def test_ok_keeps_the_focus_after_another_program_was_active(e2e, back):
     wait_until("the focus back on OK",
                lambda: ((f := e2e.focus(box.tid).focus) == ok, f"focus on {f}, OK is {ok}"), 5)
     if back == "click":
-        e2e.key("space")
-        wait_box_gone(e2e, app, "the welcome box to close on Space")
+        # This Wine sometimes hands the keyboard to the program a moment
+        # after it reports the activation and the focus (seen: OK focused,
+        # the box active, a Space lost). Space is pressed again, twice at
+        # most, until the box takes it; the focus check above is the rule.
+        for attempt in range(1, 4):
+            e2e.key("space")
+            try:
+                wait_box_gone(e2e, app, f"the welcome box to close on Space (press {attempt})",
+                              timeout=3)
+                break
+            except harness.WaitTimeout:
+                if attempt == 3:
+                    raise
+                print(f"Space press {attempt} did not reach the box; again")
     else:
         # After another process's SetForegroundWindow this Wine keeps the X
         # keyboard away from the box (Enter does not reach it either), so
