@@ -91,11 +91,12 @@ void TForm::DoCreate() {
 void TForm::Show() {
   Ws().ShowWindow(handle_, ShowCommandFor(window_state_, true));
   // Already active and focused while hidden: no new focus message comes.
-  if (Ws().GetFocus() == handle_ && CanTakeFocus()) application_.FocusReceived(*this);
+  if (Ws().GetFocus() == handle_) FocusTaken();
 }
 
-bool TForm::CanTakeFocus() const {
-  return Ws().IsWindowVisible(handle_) && Ws().IsWindowEnabled(handle_);
+void TForm::FocusTaken() {
+  if (!Ws().IsWindowVisible(handle_) || !Ws().IsWindowEnabled(handle_)) return;
+  application_.Guarded([this] { application_.FocusReceived(*this); });
 }
 
 void TForm::Close() {
@@ -178,9 +179,7 @@ MessageResult TForm::HandleMessage(const Message& message) {
       // box it owns closing during the start-up) or disabled (under a box):
       // the form is activated only by a focus it can use. Show() counts one
       // it got while hidden.
-      if (CanTakeFocus()) {
-        application_.Guarded([this] { application_.FocusReceived(*this); });
-      }
+      FocusTaken();
       return MessageResult::Handled();
     case MessageKind::kSize:
       // Followed only while shown, so that the state recorded at creation

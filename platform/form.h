@@ -96,7 +96,8 @@ class TForm : public TComponent, public MessageTarget, public FocusOwner {
 
  private:
   WindowLook Look() const;
-  bool CanTakeFocus() const;
+  // The window has the focus: activates the form, when the window can use it.
+  void FocusTaken();
   void OpenPopupMenu(Point client_point);
   void KeyUp(VirtualKey key, TShiftState shift);
   TTimer* FindTimer(std::uint32_t id) const;

@@ -25,26 +25,26 @@ class InformationBox : public MessageTarget, public FocusOwner {
     FocusOwner* remembered = app_.FocusedForm();
     app_.SetFocusedForm(this);
 
-    InfoBoxSpec spec;
-    spec.owner = screen_window;
-    spec.frame = FrameKind::kFixedDialog;
-    spec.title = "Information";
-    spec.icon = SystemIcon::kInformation;
-    spec.text = text;
+    InfoBoxContents contents;
+    contents.owner = screen_window;
+    contents.frame = FrameKind::kFixedDialog;
+    contents.title = "Information";
+    contents.icon = SystemIcon::kInformation;
+    contents.text = text;
     // One OK: the default button, and the cancel button too (kIdCancel).
-    spec.button = {"OK", kIdOk, true};
+    contents.button = {"OK", kIdOk, true};
 
     InfoBoxMeasures measures;
     measures.monitor = ws.MonitorRect(screen_window);
     measures.font = DialogBaseUnits(ws.MessageFontMeasures());
     measures.text = ws.MeasureText(text, TextWidthLimit(measures.monitor));
-    measures.icon_size = ws.IconSize(spec.icon);
-    measures.frame = ws.FrameOf(spec.frame);
-    spec.geometry = LayOutInfoBox(measures);
+    measures.icon_size = ws.IconSize(contents.icon);
+    measures.frame = ws.FrameOf(contents.frame);
+    contents.geometry = LayOutInfoBox(measures);
 
     const std::vector<WindowHandle> disabled = app_.DisableTaskWindows(0);
     app_.NormalizeTopMosts();
-    handle_ = ws.CreateInfoBoxWindow(spec, this);
+    handle_ = ws.CreateInfoBoxWindow(contents, this);
     // Shown and activated: the activation puts the focus on OK.
     ws.ShowWindow(handle_, kSwShowNormal);
 

@@ -78,7 +78,7 @@ struct DialogButton {
 };
 
 // Everything the information box shows, decided by the core.
-struct InfoBoxSpec {
+struct InfoBoxContents {
   WindowHandle owner = 0;
   FrameKind frame = FrameKind::kFixedDialog;
   std::string title;
@@ -106,7 +106,7 @@ class WindowSystem {
   // Windows.
   virtual WindowHandle CreateFormWindow(const FormWindowParams& params,
                                         MessageTarget* target) = 0;
-  virtual WindowHandle CreateInfoBoxWindow(const InfoBoxSpec& spec,
+  virtual WindowHandle CreateInfoBoxWindow(const InfoBoxContents& contents,
                                            MessageTarget* target) = 0;
   virtual void DestroyWindow(WindowHandle window) = 0;
   // The thread's top-level windows, top first, hidden ones included.

@@ -152,12 +152,6 @@ std::vector<std::pair<std::uint32_t, vcl::TColor>> ScriptedSim::ScreenFills() co
   return screen_fills;
 }
 
-bool ScriptedSim::message_box_open() const {
-  return std::any_of(windows.begin(), windows.end(), [](const auto& entry) {
-    return entry.second.kind == Kind::kMessageBox && !entry.second.destroyed;
-  });
-}
-
 int CountInLog(const ScriptedSim& sim, const std::string& entry) {
   return static_cast<int>(std::count(sim.log.begin(), sim.log.end(), entry));
 }

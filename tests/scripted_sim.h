@@ -45,7 +45,6 @@ class ScriptedSim : public vcl::SimWindowSystem {
   vcl::WindowHandle FormWindow() const;  // the test screen: the first form made
   vcl::WindowHandle OpenBox() const;     // the visible information box, if any
   const Window& Screen() const { return windows.at(FormWindow()); }
-  bool message_box_open() const;
   // (time, colour) of every fill of the test screen, erases included.
   std::vector<std::pair<std::uint32_t, vcl::TColor>> ScreenFills() const;
   bool OkFocused(vcl::WindowHandle box) const { return focus == windows.at(box).button; }

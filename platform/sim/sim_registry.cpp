@@ -14,6 +14,12 @@ SimWindowSystem::RegCall Call(const char* function, RegKey key, const std::strin
 }
 }  // namespace
 
+RegKey SimWindowSystem::NewRegHandle(const std::string& path) {
+  const RegKey h = next_reg_++;
+  reg_handles_[h] = path;
+  return h;
+}
+
 std::string SimWindowSystem::KeyPath(RegKey key) const {
   if (key == kHKeyCurrentUser) return "HKCU";
   auto it = reg_handles_.find(key);
@@ -46,10 +52,7 @@ RegResult SimWindowSystem::RegCreateKeyEx(RegKey key, const std::string& sub_key
     registry[path];
     start = end + 1;
   }
-  const RegKey h = next_reg_++;
-  reg_handles_[h] = path;
-  *result = h;
-  call.result = h;
+  *result = call.result = NewRegHandle(path);
   return RecordReg(call);
 }
 
@@ -65,10 +68,7 @@ RegResult SimWindowSystem::RegOpenKeyEx(RegKey key, const std::string& sub_key,
     call.status = 2;  // not found
     return RecordReg(call);
   }
-  const RegKey h = next_reg_++;
-  reg_handles_[h] = path;
-  *result = h;
-  call.result = h;
+  *result = call.result = NewRegHandle(path);
   return RecordReg(call);
 }
 

@@ -276,25 +276,25 @@ WindowHandle SimWindowSystem::CreateFormWindow(const FormWindowParams& params,
   return h;
 }
 
-WindowHandle SimWindowSystem::CreateInfoBoxWindow(const InfoBoxSpec& spec,
+WindowHandle SimWindowSystem::CreateInfoBoxWindow(const InfoBoxContents& contents,
                                                   MessageTarget* target) {
   Window w;
   w.kind = Kind::kInfoBox;
   w.target = target;
-  w.owner = spec.owner;
-  w.caption = spec.title;
-  w.text = spec.text;
-  w.look.frame = spec.frame;
-  w.box = spec;
+  w.owner = contents.owner;
+  w.caption = contents.title;
+  w.text = contents.text;
+  w.look.frame = contents.frame;
+  w.box = contents;
   // An owned window shares its owner's band.
-  w.topmost = spec.owner != 0 && windows.at(spec.owner).topmost;
+  w.topmost = contents.owner != 0 && windows.at(contents.owner).topmost;
   const WindowHandle h = NewWindow(w);
   Window button;
   button.kind = Kind::kButton;
   button.owner = h;
   button.visible = true;
-  button.caption = spec.button.caption;
-  button.id = spec.button.id;
+  button.caption = contents.button.caption;
+  button.id = contents.button.id;
   windows.at(h).button = NewWindow(button);
   log.push_back("CreateInfoBoxWindow");
   return h;

@@ -46,7 +46,7 @@ class SimWindowSystem : public WindowSystem {
     std::string text;
     WindowLook look;
     Rect normal_placement;
-    InfoBoxSpec box;          // an information box's contents
+    InfoBoxContents box;          // an information box's contents
     WindowHandle button = 0;  // an information box's button
     std::uint32_t id = 0;     // a control's id
     std::optional<TColor> shown_color;  // what the last fill painted
@@ -166,7 +166,7 @@ class SimWindowSystem : public WindowSystem {
   std::optional<int> StartupShowCommand() override { return startup_show; }
   [[noreturn]] void ExitProcess(int code) override;
   WindowHandle CreateFormWindow(const FormWindowParams& params, MessageTarget* target) override;
-  WindowHandle CreateInfoBoxWindow(const InfoBoxSpec& spec, MessageTarget* target) override;
+  WindowHandle CreateInfoBoxWindow(const InfoBoxContents& contents, MessageTarget* target) override;
   void DestroyWindow(WindowHandle window) override;
   std::vector<WindowHandle> ThreadWindows() override;
   void ShowWindow(WindowHandle window, int show_command) override;
@@ -251,6 +251,7 @@ class SimWindowSystem : public WindowSystem {
   bool NextRegCallFails();
   RegResult RecordReg(RegCall call);
   std::string KeyPath(RegKey key) const;
+  RegKey NewRegHandle(const std::string& path);
 
   WindowHandle next_handle_ = 0x100;
   std::deque<Posted> queue_;

@@ -221,12 +221,12 @@ WindowHandle Win32WindowSystem::CreateFormWindow(const FormWindowParams& params,
                             StyleOf(params.look), params.normal_placement, nullptr, target));
 }
 
-WindowHandle Win32WindowSystem::CreateInfoBoxWindow(const InfoBoxSpec& spec,
+WindowHandle Win32WindowSystem::CreateInfoBoxWindow(const InfoBoxContents& contents,
                                                     MessageTarget* target) {
-  const WindowLook look = DialogLook(spec.frame);
-  const InfoBoxGeometry& g = spec.geometry;
-  HWND box = CreateBound(ExStyleOf(look), kBoxClass, spec.title, StyleOf(look), g.window,
-                         Hwnd(spec.owner), target);
+  const WindowLook look = DialogLook(contents.frame);
+  const InfoBoxGeometry& g = contents.geometry;
+  HWND box = CreateBound(ExStyleOf(look), kBoxClass, contents.title, StyleOf(look), g.window,
+                         Hwnd(contents.owner), target);
   auto child = [&](const char* cls, const char* caption, DWORD style, const Rect& r,
                    int id) {
     HWND control = CreateWindowExA(0, cls, caption, WS_CHILD | WS_VISIBLE | style, r.left,
@@ -237,10 +237,10 @@ WindowHandle Win32WindowSystem::CreateInfoBoxWindow(const InfoBoxSpec& spec,
     return control;
   };
   HWND icon = child("STATIC", "", SS_ICON, g.icon, -1);
-  SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconA(nullptr, IconOf(spec.icon))),
+  SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconA(nullptr, IconOf(contents.icon))),
                0);
-  child("STATIC", spec.text.c_str(), SS_LEFT | SS_NOPREFIX, g.text, -1);
-  const DialogButton& button = spec.button;
+  child("STATIC", contents.text.c_str(), SS_LEFT | SS_NOPREFIX, g.text, -1);
+  const DialogButton& button = contents.button;
   child("BUTTON", button.caption.c_str(),
         (button.is_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP, g.button,
         static_cast<int>(button.id));

@@ -28,7 +28,7 @@ class Win32WindowSystem final : public WindowSystem {
 
   WindowHandle CreateFormWindow(const FormWindowParams& params,
                                 MessageTarget* target) override;
-  WindowHandle CreateInfoBoxWindow(const InfoBoxSpec& spec, MessageTarget* target) override;
+  WindowHandle CreateInfoBoxWindow(const InfoBoxContents& contents, MessageTarget* target) override;
   void DestroyWindow(WindowHandle window) override;
   std::vector<WindowHandle> ThreadWindows() override;
   void ShowWindow(WindowHandle window, int show_command) override;

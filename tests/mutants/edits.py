@@ -104,17 +104,15 @@ EDITS = [
          "a form counts as focused before its OnActivate runs"),
 
     Edit("platform/form.cpp",
-         """      if (CanTakeFocus()) {
-        application_.Guarded([this] { application_.FocusReceived(*this); });
-      }""",
-         """      application_.Guarded([this] { application_.FocusReceived(*this); });""",
+         """  if (!Ws().IsWindowVisible(handle_) || !Ws().IsWindowEnabled(handle_)) return;""",
+         """  if (!Ws().IsWindowEnabled(handle_)) return;""",
          "a focus the hidden screen gets from the start-up error box shows no welcome box before the screen"),
     Edit("platform/form.cpp",
-         """  return Ws().IsWindowVisible(handle_) && Ws().IsWindowEnabled(handle_);""",
-         """  return Ws().IsWindowVisible(handle_);""",
+         """  if (!Ws().IsWindowVisible(handle_) || !Ws().IsWindowEnabled(handle_)) return;""",
+         """  if (!Ws().IsWindowVisible(handle_)) return;""",
          "a focus the disabled screen gets under a box raises no second activation"),
     Edit("platform/form.cpp",
-         """  if (Ws().GetFocus() == handle_ && CanTakeFocus()) application_.FocusReceived(*this);
+         """  if (Ws().GetFocus() == handle_) FocusTaken();
 """,
          "",
          "a screen focused while hidden is activated when it shows (the welcome box follows)"),
