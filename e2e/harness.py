@@ -230,6 +230,15 @@ class Session:
                 f"ready in {time.monotonic() - started:.1f} s; Wine's output in {LOG}")
 
     def _bring_up(self, desktop):
+        try:
+            self._bring_up_steps(desktop)
+        except BaseException:
+            # Half a desktop is no desktop: the next scenario starts anew.
+            self._take_down()
+            self.desktop = None
+            raise
+
+    def _bring_up_steps(self, desktop):
         self.desktop = desktop
         self._xvfb, self.display = winenv.start_display(desktop.width, desktop.height, self.log)
         (OUT / "xvfb.pid").write_text(f"{self._xvfb.pid} {self.display}")

@@ -43,6 +43,7 @@ PREFIX_SETTINGS = [
     (r"HKCU\Control Panel\Colors", "Background", "REG_SZ", " ".join(map(str, BACKGROUND))),
 ]
 STAMP = PREFIX / ".velumen-settings"
+IMPORT_TRIES = 3
 
 
 @dataclass(frozen=True)
@@ -141,7 +142,19 @@ def reg_import(settings, env, what):
         lines += [f"[{roots[root]}\\{rest}]", f'"{name}"={data}', ""]
     regfile = WINE_DIR / "settings.reg"
     regfile.write_text("\r\n".join(lines), encoding="utf-16")
-    _run([WINE, "reg", "import", "Z:" + str(regfile).replace("/", "\\")], env, 120, what)
+    argv = [WINE, "reg", "import", "Z:" + str(regfile).replace("/", "\\")]
+    # Now and then a Wine program dies as it ends (seen: glibc's "_dl_fini"
+    # assertion, exit code 127). An import writes the same values again, so
+    # a failed one is tried anew; the third failure is reported.
+    for attempt in range(1, IMPORT_TRIES + 1):
+        try:
+            _run(argv, env, 120, what)
+            return
+        except SetupError:
+            if attempt == IMPORT_TRIES:
+                raise
+            with open(LOG, "ab") as log:
+                log.write(f"--- {what}: failed, trying again\n".encode())
 
 
 def lock(wait=15):
