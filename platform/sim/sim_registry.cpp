@@ -5,11 +5,14 @@
 namespace vcl {
 
 namespace {
-SimWindowSystem::RegCall Call(const char* function, RegKey key, const std::string& name) {
+SimWindowSystem::RegCall Call(const char* function, RegKey key, const std::string& name,
+                              std::uint32_t options = 0, std::uint32_t access = 0) {
   SimWindowSystem::RegCall call;
   call.function = function;
   call.key = key;
   call.name = name;
+  call.options = options;
+  call.access = access;
   return call;
 }
 }  // namespace
@@ -36,9 +39,7 @@ RegResult SimWindowSystem::RecordReg(RegCall call) {
 RegResult SimWindowSystem::RegCreateKeyEx(RegKey key, const std::string& sub_key,
                                           std::uint32_t options, std::uint32_t access,
                                           RegKey* result) {
-  RegCall call = Call("RegCreateKeyExA", key, sub_key);
-  call.options = options;
-  call.access = access;
+  RegCall call = Call("RegCreateKeyExA", key, sub_key, options, access);
   const std::string parent = KeyPath(key);
   if (NextRegCallFails() || parent.empty()) {
     call.status = 5;  // access denied
@@ -59,12 +60,10 @@ RegResult SimWindowSystem::RegCreateKeyEx(RegKey key, const std::string& sub_key
 RegResult SimWindowSystem::RegOpenKeyEx(RegKey key, const std::string& sub_key,
                                         std::uint32_t options, std::uint32_t access,
                                         RegKey* result) {
-  RegCall call = Call("RegOpenKeyExA", key, sub_key);
-  call.options = options;
-  call.access = access;
-  std::string path = KeyPath(key);
-  if (!sub_key.empty()) path += "\\" + sub_key;
-  if (NextRegCallFails() || KeyPath(key).empty() || registry.count(path) == 0) {
+  RegCall call = Call("RegOpenKeyExA", key, sub_key, options, access);
+  const std::string parent = KeyPath(key);
+  const std::string path = sub_key.empty() ? parent : parent + "\\" + sub_key;
+  if (NextRegCallFails() || parent.empty() || registry.count(path) == 0) {
     call.status = 2;  // not found
     return RecordReg(call);
   }
