@@ -112,6 +112,10 @@ class SetupError(Exception):
     pass
 
 
+class SetupTimeout(SetupError):
+    """A set-up step that did not end: a hang, never worth a second try."""
+
+
 def _log_tail(lines=15):
     try:
         return "\n".join(LOG.read_text(errors="replace").splitlines()[-lines:])
@@ -127,7 +131,7 @@ def _run(argv, env, timeout, what):
             done = subprocess.run(argv, env=env, stdin=subprocess.DEVNULL, stdout=log,
                                   stderr=log, timeout=timeout)
         except subprocess.TimeoutExpired:
-            raise SetupError(f"{what}: no end after {timeout} s; log {LOG}:\n{_log_tail()}") from None
+            raise SetupTimeout(f"{what}: no end after {timeout} s; log {LOG}:\n{_log_tail()}") from None
     if done.returncode != 0:
         raise SetupError(f"{what}: exit code {done.returncode}; log {LOG}:\n{_log_tail()}")
 
@@ -145,11 +149,13 @@ def reg_import(settings, env, what):
     argv = [WINE, "reg", "import", "Z:" + str(regfile).replace("/", "\\")]
     # Now and then a Wine program dies as it ends (seen: glibc's "_dl_fini"
     # assertion, exit code 127). An import writes the same values again, so
-    # a failed one is tried anew; the third failure is reported.
+    # a failed one is tried anew; the third failure is reported. A hang is not.
     for attempt in range(1, IMPORT_TRIES + 1):
         try:
             _run(argv, env, 120, what)
             return
+        except SetupTimeout:
+            raise
         except SetupError:
             if attempt == IMPORT_TRIES:
                 raise
