@@ -500,6 +500,11 @@ class Session:
     def foreground(self, hwnd):
         self._probe_ok("foreground", hwnd)
 
+    def type_keys(self, *vks):
+        """Presses and releases each virtual key in turn through SendInput,
+        which hands it to the foreground thread's focus as Windows does."""
+        self._probe_ok("key", *vks)
+
     def focus(self, tid):
         """The keyboard focus and the active window of a thread: hwnd or 0."""
         return SimpleNamespace(**self._probe_ok("focus", tid)[0])

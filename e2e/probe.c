@@ -12,6 +12,8 @@
  *   probe.exe workarea [L T R B]       the work area, after setting it if given
  *   probe.exe foreground HWND          SetForegroundWindow
  *   probe.exe focus TID                the thread's focus and active window
+ *   probe.exe key VK [VK ...]          presses and releases each virtual key
+ *                                      in turn through SendInput
  *   probe.exe textfit HWND             the size the window's text needs in
  *                                      the message-box font at its width
  *   probe.exe acc HWND                 name and role through the accessibility
@@ -330,6 +332,24 @@ static int cmd_foreground(int argc, char **argv)
     return 0;
 }
 
+/* Typed into the system's input queue, as a keyboard would: the keys go to
+ * the focus of the foreground thread, whichever X window has the X focus. */
+static int cmd_key(int argc, char **argv)
+{
+    int i, ok = 1;
+    if (argc < 1) return failed("usage", 0);
+    for (i = 0; i < argc; i++) {
+        INPUT in[2];
+        memset(in, 0, sizeof in);
+        in[0].type = in[1].type = INPUT_KEYBOARD;
+        in[0].ki.wVk = in[1].ki.wVk = (WORD)parse_number(argv[i], &ok);
+        in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        if (!ok) return failed("usage", 0);
+        if (SendInput(2, in, sizeof in[0]) != 2) return failed("SendInput", GetLastError());
+    }
+    return 0;
+}
+
 static int cmd_focus(int argc, char **argv)
 {
     int ok = 1;
@@ -434,7 +454,7 @@ static const struct {
     {"send", cmd_send},
     {"startup", cmd_startup}, {"serve", cmd_serve},
     {"regvolatile", cmd_regvolatile}, {"workarea", cmd_workarea},
-    {"foreground", cmd_foreground}, {"focus", cmd_focus},
+    {"foreground", cmd_foreground}, {"focus", cmd_focus}, {"key", cmd_key},
     {"textfit", cmd_textfit}, {"acc", cmd_acc},
 };
 
