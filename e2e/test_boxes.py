@@ -16,7 +16,7 @@ ABOUT = ("Velumen version 1.3" + CR + "Copyright (C) Korvanta" + CR +
          "http://www.korvanta.example/forum/" + CR + CR + "This program is freeware.")
 
 NOTEPAD = r"C:\windows\notepad.exe"
-VK_SPACE = 0x20
+VK_SPACE, VK_ESCAPE = 0x20, 0x1B
 # A point of the test screen that another program's window, which opens at
 # the top left, leaves uncovered even when it comes in front.
 SCREEN_CORNER = (1000, 740)
@@ -62,9 +62,11 @@ def test_welcome_box_never_comes_back(e2e):
                 match=lambda w: w.zoomed and not w.iconic and w.visible)
     assert_no_box_for(e2e, app, 1.5, "after minimising and restoring")
 
-    # The keyboard still reaches the test screen.
+    # The keyboard still reaches the test screen (through SendInput: after
+    # notepad, this Wine may leave the X focus on notepad's window; see
+    # e2e/README.md, "Keys and the X focus").
     form_window(e2e, app, "the test screen in the foreground", match=lambda w: w.foreground)
-    e2e.key("Escape")
+    e2e.type_keys(VK_ESCAPE)
     assert app.wait(30) == 0
 
 
