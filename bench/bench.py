@@ -74,15 +74,15 @@ def entry_point(entry, behind):
     if not _menu_rows:
         if behind is None:
             raise BenchError("the menu's rows are measured over a screen of one colour first")
-        grab = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
-                              capture_output=True, check=True, timeout=30).stdout
         rgb = tuple(bytes.fromhex(behind))
-
-        def pixel(x, y):
-            i = (y * W + x) * 3
-            return tuple(grab[i:i + 3])
         deadline = time.monotonic() + 5
         while True:  # the menu draws a moment after it opens
+            grab = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
+                                  capture_output=True, check=True, timeout=30).stdout
+
+            def pixel(x, y):
+                i = (y * W + x) * 3
+                return tuple(grab[i:i + 3])
             rect = menu_geometry.menu_rect(pixel, *MENU_AT, rgb, W, H)
             rows = menu_geometry.caption_rows(pixel, rect)
             if rows:
@@ -90,8 +90,6 @@ def entry_point(entry, behind):
             if time.monotonic() > deadline:
                 raise BenchError(f"no entry rows in the menu at {rect}")
             time.sleep(0.1)
-            grab = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
-                                  capture_output=True, check=True, timeout=30).stdout
         _menu_rows.update(rows)
     return MENU_AT[0] + 40, MENU_AT[1] + _menu_rows[entry]
 
@@ -238,8 +236,9 @@ class Program:
         self._pid = None
 
     def pid(self):
-        """The qemu-run wine process whose command line names the program, in
-        this prefix."""
+        """The wine process whose command line names the program, in this
+        prefix: Wine's loader, or qemu-i386 running it where the kernel runs
+        no 32-bit code."""
         if self._pid is not None:
             return self._pid
         found = []
@@ -249,9 +248,10 @@ class Program:
             try:
                 cmdline = Path(f"/proc/{entry}/cmdline").read_bytes().split(b"\0")
                 environ = Path(f"/proc/{entry}/environ").read_bytes().split(b"\0")
+                runner = os.path.basename(os.readlink(f"/proc/{entry}/exe"))
             except OSError:
                 continue
-            if (any(b"qemu-i386" in a for a in cmdline[:1])
+            if ((runner.startswith("qemu-i386") or runner in ("wine", "wine-preloader"))
                     and any(self.exe.name.encode() in a for a in cmdline)
                     and f"WINEPREFIX={PREFIX}".encode() in environ):
                 found.append(int(entry))
