@@ -260,7 +260,7 @@ class Session:
         self._run([WINESERVER, "-p"], "wineserver to start", timeout=60, stdout=subprocess.DEVNULL)
         self._start_probe_server()
         self.taskbar = None
-        if desktop.name == "shell":
+        if desktop.task_bar:
             self.taskbar = self.wait_taskbar(timeout=60)
         self.wait_screen(BACKGROUND, box=self.free_area(), what="the empty virtual desktop",
                          timeout=60)

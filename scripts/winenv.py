@@ -56,8 +56,12 @@ class Desktop:
     dpi: int = 96
     name: str = "Default"
 
+    @property
+    def task_bar(self):
+        return self.name == "shell"
+
     def __str__(self):
-        shell = ", task bar" if self.name == "shell" else ""
+        shell = ", task bar" if self.task_bar else ""
         return f"{self.width}x{self.height} at {self.dpi} DPI{shell}"
 
 
@@ -72,10 +76,10 @@ def desktop_settings(desktop):
          f"{desktop.width}x{desktop.height}"),
         (r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD", str(desktop.dpi)),
     ]
-    if desktop.name == "shell":
+    if desktop.task_bar:
         # The name alone is not enough here: Wine's explorer draws the task
         # bar only where the desktop's own key asks for it.
-        settings.append((r"HKCU\Software\Wine\Explorer\Desktops\shell", "EnableShell",
+        settings.append((rf"HKCU\Software\Wine\Explorer\Desktops\{desktop.name}", "EnableShell",
                          "REG_DWORD", "1"))
     return settings
 

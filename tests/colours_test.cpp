@@ -44,14 +44,15 @@ TEST(Colours, EachEntryShowsItsExactColour) {
   const std::pair<const char*, vcl::TColor> entries[] = {
       {"Gray", 0xC0C0C0}, {"Green", 0x808040}, {"White", 0xFFFFFF}, {"Black", 0x000000}};
   ScriptedSim sim = NoWelcomeSim();
-  std::vector<vcl::TColor> shown;
+  std::vector<vcl::TColor> expected, shown;
   for (const auto& [entry, colour] : entries) {
     Choose(sim, entry);
+    expected.push_back(colour);
     sim.Then([&shown](ScriptedSim& s) { shown.push_back(*s.Screen().shown_color); });
   }
   sim.ThenKeyRelease(vcl::kVkEscape);
   EXPECT_EQ(RunProgram(sim), 0);
-  EXPECT_EQ(shown, (std::vector<vcl::TColor>{0xC0C0C0, 0x808040, 0xFFFFFF, 0x000000}));
+  EXPECT_EQ(shown, expected);
 }
 
 TEST(Colours, StateTable) {

@@ -46,7 +46,7 @@ class SimWindowSystem : public WindowSystem {
     std::string text;
     WindowLook look;
     Rect normal_placement;
-    InfoBoxContents box;          // an information box's contents
+    InfoBoxContents box;      // an information box's contents
     WindowHandle button = 0;  // an information box's button
     std::uint32_t id = 0;     // a control's id
     std::optional<TColor> shown_color;  // what the last fill painted

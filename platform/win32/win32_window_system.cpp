@@ -237,8 +237,8 @@ WindowHandle Win32WindowSystem::CreateInfoBoxWindow(const InfoBoxContents& conte
     return control;
   };
   HWND icon = child("STATIC", "", SS_ICON, g.icon, -1);
-  SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconA(nullptr, IconOf(contents.icon))),
-               0);
+  HICON system_icon = LoadIconA(nullptr, IconOf(contents.icon));
+  SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(system_icon), 0);
   child("STATIC", contents.text.c_str(), SS_LEFT | SS_NOPREFIX, g.text, -1);
   const DialogButton& button = contents.button;
   child("BUTTON", button.caption.c_str(),
