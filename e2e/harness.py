@@ -156,7 +156,12 @@ class Launched:
         except queue.Empty:
             raise WaitTimeout(f"waited {timeout:g} s for {what}: {self}") from None
         if line is None:
-            raise HarnessError(f"launcher ended without a word while waiting for {what} (see {LOG})")
+            try:
+                code = self._proc.wait(10)
+            except subprocess.TimeoutExpired:
+                code = "none yet"
+            raise HarnessError(f"launcher ended without a word while waiting for {what}, "
+                               f"exit code {code} (see {LOG})")
         return json.loads(line)
 
     def wait(self, timeout=30):
