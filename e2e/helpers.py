@@ -109,6 +109,14 @@ def wait_box(e2e, app, what="an information box", timeout=20):
                            timeout=timeout)
 
 
+def wait_focus(e2e, window, on, what, timeout=5):
+    """Waits until the keyboard focus of the window's thread is on `on`. The
+    system activates a window and hands it the focus a moment later (in its
+    WM_ACTIVATE), so one read from another process can fall in between."""
+    wait_until(what, lambda: ((f := e2e.focus(window.tid).focus) == on,
+                              f"focus on {f}, expected on {on}"), timeout)
+
+
 def wait_box_gone(e2e, app, what="the information box to close", timeout=20):
     def poll():
         left = boxes(e2e, app)

@@ -4,12 +4,12 @@ import time
 import pytest
 
 import harness
-from harness import SC_MINIMIZE, SC_RESTORE, WM_SYSCOMMAND, wait_until
+from harness import SC_MINIMIZE, SC_RESTORE, WM_SYSCOMMAND
 from helpers import (BLACK, CR, GREEN, HOW_TO, WELCOME, WHITE, assert_animating,
                      assert_information_box, assert_no_box_for, assert_screen_behind_box,
                      assert_steady, boxes, choose, click_entry, end_with_escape, form_now,
                      form_window, mismatch_outside, name, ok_button, open_menu, press_ok, start,
-                     text_child, wait_box, wait_box_gone, wait_flip, wait_running)
+                     text_child, wait_box, wait_box_gone, wait_flip, wait_focus, wait_running)
 
 ABOUT = ("Velumen version 1.3" + CR + "Copyright (C) Korvanta" + CR +
          "      [www.korvanta.example]" + CR + "http://www.korvanta.example/eng/free/" + CR +
@@ -167,8 +167,7 @@ def test_enter_esc_and_break_with_a_modifier_held_leave_the_box_open(e2e, modifi
 def test_space_presses_ok(e2e):
     app = start(e2e, args="")
     box = wait_box(e2e, app, "the welcome box")
-    focus = e2e.focus(box.tid)
-    assert focus.focus == ok_button(box).hwnd, f"the focus is on {focus.focus}, not on OK"
+    wait_focus(e2e, box, ok_button(box).hwnd, "the focus on OK")
     e2e.key("space")
     wait_box_gone(e2e, app, "the welcome box to close on Space")
     wait_running(e2e, app, "after Space pressed OK")
@@ -195,9 +194,7 @@ def test_ok_keeps_the_focus_after_another_program_was_active(e2e, back):
     else:
         e2e.foreground(box.hwnd)
     wait_box(e2e, app, f"the welcome box active again after a {back}")
-    ok = ok_button(box).hwnd
-    wait_until("the focus back on OK",
-               lambda: ((f := e2e.focus(box.tid).focus) == ok, f"focus on {f}, OK is {ok}"), 5)
+    wait_focus(e2e, box, ok_button(box).hwnd, "the focus back on OK")
     # Space goes in through SendInput, as a keyboard's would: to the focus of
     # the foreground thread. An X key event would go to the X focus, which
     # this Wine moves with XSetInputFocus stamped with the thread's last

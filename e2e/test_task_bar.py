@@ -7,8 +7,8 @@ import pytest
 
 from harness import BACKGROUND, SHELL, SW_SHOWMINNOACTIVE, describe, wait_until
 from helpers import (BLACK, GRAY, assert_no_box_for, assert_nothing_opens, centre, choose,
-                     click_task_bar_button, form_now, form_window,
-                     screen_state, seen, task_bar_button, wait_box, wait_box_gone, wait_exit,
+                     click_task_bar_button, form_now, form_window, screen_state, seen,
+                     task_bar_button, wait_box, wait_box_gone, wait_exit, wait_focus,
                      welcome_boxes)
 
 NORMAL_TOP_LEFT = (192, 117)  # the screen's own placement when it is not full screen
@@ -76,8 +76,8 @@ def test_a_minimised_start_comes_up_and_goes_down_with_its_task_bar_button(e2e, 
     e2e.wait_screen(GRAY, box=before["rect"], what="the gray screen, restored")
     e2e.wait_screen(BACKGROUND, box=(0, 0, e2e.width, before["rect"][1]),
                     what="the desktop above the restored screen")
-    focus = e2e.focus(form_now(e2e, app).tid)
-    assert focus.focus == form_now(e2e, app).hwnd, f"after the restore the focus is on {focus.focus}"
+    form = form_now(e2e, app)
+    wait_focus(e2e, form, form.hwnd, "the focus on the restored screen")
     assert_no_box_for(e2e, app, 1.5, "after minimising and restoring from the button")
     e2e.screenshot("restored-from-the-button")
 
