@@ -9,13 +9,18 @@ ref=build/win32/Vexo.exe
 scratch=$(mktemp -d /tmp/vexo-repro.XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
 
-# The tree as git sees it, uncommitted edits included. The copies have no
-# history: they get the last commit's date the way a release build would.
+# The tree as git sees it, uncommitted edits included (without git: every
+# file but build/). The copies have no history: they get the time stamp the
+# way a release build would, from SOURCE_DATE_EPOCH.
 copy_tree() {
   mkdir -p "$1"
-  git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t "$1"
+  if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t "$1"
+  else
+    tar -c --exclude=./build . | tar -x -C "$1"
+  fi
 }
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 0)}
 
 sums=()
 for folder in "$scratch/a" "$scratch/a much longer folder name/x"; do

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
-packages=(cmake make g++ libgtest-dev libgmock-dev
+packages=(git cmake make g++ libgtest-dev libgmock-dev
           g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
           wine wine32:i386 xvfb xdotool imagemagick x11-utils
           python3 python3-pefile python3-pytest python3-pytest-timeout python3-pytest-repeat
