@@ -1,8 +1,13 @@
 # The three commands of the README. Each installs what is missing first.
-.PHONY: setup exe host run test test-host test-asan test-fuzz test-exe test-e2e mutants bench clean
+.PHONY: setup exe host run test test-host test-asan test-fuzz test-exe test-repro test-lab test-e2e test-e2e-repeat mutants bench dist clean
 
 BUILD := build
 JOBS  := $(shell nproc)
+
+# Vexo.exe carries the last commit's date, not the time of the build, so that
+# the same tree gives the same bytes; the zip's entries carry it too.
+SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null || echo 0)
+export SOURCE_DATE_EPOCH
 
 setup:
 	@bash scripts/setup.sh
@@ -16,7 +21,7 @@ host: setup
 	cmake --build $(BUILD)/host -j $(JOBS)
 
 run: exe
-	bash scripts/run.sh
+	/usr/bin/python3 -m lab.show
 
 test-host: host
 	cd $(BUILD)/host && ctest --output-on-failure -j $(JOBS)
@@ -44,14 +49,33 @@ mutants: setup
 	/usr/bin/python3 tests/mutants/run.py
 
 test-exe: exe
-	/usr/bin/python3 res/check_exe.py $(BUILD)/win32/Vexo.exe
+	/usr/bin/python3 res/check_exe.py $(BUILD)/win32/Vexo.exe --time-stamp $(SOURCE_DATE_EPOCH)
 	/usr/bin/python3 -m pytest -p no:cacheprovider -q res/test_resources.py
+
+# The lab's own logic (waits), on the host.
+test-lab:
+	/usr/bin/python3 -m pytest -p no:cacheprovider -q lab
+
+# Two more builds of this tree in other folders must give the same bytes.
+test-repro: exe
+	bash scripts/check_reproducible.sh
 
 test-e2e: exe
 	bash e2e/run.sh
 
-test: test-host mutants test-asan test-fuzz test-exe test-e2e
+# The whole tier E2E_RUNS times in a row (pytest-repeat), with each
+# scenario's failures and the number of green runs at the end.
+E2E_RUNS ?= 10
+test-e2e-repeat: exe
+	bash e2e/run.sh --count=$(E2E_RUNS) --repeat-scope=session
+
+test: test-host mutants test-asan test-fuzz test-exe test-repro test-lab test-e2e
 	@echo "All test tiers passed."
+
+# What a Windows user downloads: Vexo.exe, README.md and SHA256SUMS.
+dist: exe
+	@mkdir -p $(BUILD)/dist
+	/usr/bin/python3 scripts/dist.py $(BUILD)/dist/Velumen.zip $(BUILD)/win32/Vexo.exe README.md
 
 bench: exe
 	bash bench/run.sh

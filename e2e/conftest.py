@@ -41,7 +41,7 @@ def session(request):
 
 @pytest.fixture
 def desktop(request, session):
-    """Parametrised indirectly with a winenv.Desktop: the desktop to run on."""
+    """Parametrised indirectly with a harness.Desktop (lab.wine.Desktop): the desktop to run on."""
     session.switch(request.param)
     return request.param
 
@@ -61,22 +61,83 @@ def _desktop_of(item):
     return callspec.params.get("desktop", harness.DEFAULT) if callspec else harness.DEFAULT
 
 
+def _run_of(item):
+    """Which full run of the tier an item belongs to, with pytest-repeat's
+    --count N --repeat-scope=session (1 without it)."""
+    callspec = getattr(item, "callspec", None)
+    return callspec.params.get("__pytest_repeat_step_number", 0) + 1 if callspec else 1
+
+
 def pytest_collection_modifyitems(items):
-    """Default-desktop scenarios first, then each other desktop's together."""
+    """Run by run: in each, default-desktop scenarios first, then each other
+    desktop's together."""
     order = []
     for item in items:
         if _desktop_of(item) not in order:
             order.append(_desktop_of(item))
     order.sort(key=lambda d: d != harness.DEFAULT)
-    items.sort(key=lambda item: order.index(_desktop_of(item)))
+    items.sort(key=lambda item: (_run_of(item), order.index(_desktop_of(item))))
+
+
+_outcomes = {}  # scenario -> {run: "passed", "failed" or "skipped"}
+
+
+def _scenario_of(item, run):
+    """The item's id without pytest-repeat's "RUN-COUNT" part."""
+    suffix = f"{run}-{_count(item.config)}"
+    if item.nodeid.endswith(f"[{suffix}]"):
+        return item.nodeid[:-len(suffix) - 2]
+    if item.nodeid.endswith(f"-{suffix}]"):
+        return item.nodeid[:-len(suffix) - 2] + "]"
+    return item.nodeid
+
+
+def _count(config):
+    return config.getoption("count", 1) if config.pluginmanager.has_plugin("repeat") else 1
+
+
+def _record(item, report):
+    run = _run_of(item)
+    runs = _outcomes.setdefault(_scenario_of(item, run), {})
+    if report.failed:
+        runs[run] = "failed"
+    elif report.skipped and runs.get(run) != "failed":
+        runs[run] = "skipped"
+    elif report.when == "call":
+        runs.setdefault(run, "passed")
+
+
+def pytest_terminal_summary(terminalreporter, config):
+    """With several full runs: each scenario's failures, and how many runs
+    were green (every scenario passed; a skip is not a pass)."""
+    count = _count(config)
+    if count <= 1 or not _outcomes:
+        return
+    write = terminalreporter.write_line
+    write("")
+    write(f"== {count} full runs of the tier ==")
+    ran, spoilt = set(), set()
+    for name, runs in _outcomes.items():
+        ran.update(runs)
+        for outcome in ("failed", "skipped"):
+            hit = sorted(r for r, o in runs.items() if o == outcome)
+            spoilt.update(hit)
+            if hit:
+                write(f"{name}: {outcome} in {len(hit)} of {len(runs)} runs ({', '.join(map(str, hit))})")
+    green = len(ran - spoilt)
+    write(f"{green} of {len(ran)} runs green"
+          + (f" ({count} asked)" if len(ran) != count else "")
+          + (f"; not green: runs {sorted(spoilt)}" if spoilt else ": every scenario passed in every run"))
 
 
 @pytest.hookimpl(hookwrapper=True)
 def pytest_runtest_makereport(item, call):
     """A failed scenario leaves a screenshot of the moment, before the
-    programs it started are ended."""
+    programs it started are ended; every outcome is kept for the summary of
+    repeated runs."""
     outcome = yield
     report = outcome.get_result()
+    _record(item, report)
     session = item.funcargs.get("e2e") if hasattr(item, "funcargs") else None
     if report.failed and session is not None and report.when in ("setup", "call"):
         try:

@@ -3,43 +3,17 @@ windows, the information boxes, the menu and its entries, and watching the
 screen's colour."""
 import time
 
+from lab.facts import (BLACK, BOX_CLASS, CR, ERROR_BOX_CLASS, FORM_CLASS, GRAY,  # noqa: F401
+                       GREEN, HOW_TO, MENU_CLASS, WELCOME, WHITE, name)
+from lab.facts import ENTRIES
+from lab.menu import caption_rows
+
 from harness import WaitTimeout, describe, wait_until
-from menu_geometry import ENTRIES, caption_rows
-
-BLACK, GRAY, GREEN, WHITE = (0, 0, 0), (192, 192, 192), (64, 128, 128), (255, 255, 255)
-COLOUR_NAMES = {BLACK: "black", GRAY: "gray", GREEN: "green", WHITE: "white"}
-
-FORM_CLASS, BOX_CLASS = "VelumenForm", "VelumenInfoBox"
-MENU_CLASS = "#32768"  # a pop-up menu is a top-level window of this class under Wine
-ERROR_BOX_CLASS = "#32770"  # the system's message box is a dialog
-
-
-CR = "\r"
-WELCOME = ("Welcome to Velumen 1.3!" + CR + CR +
-           "This is a very basic program for testing brightness settings and monitor quality "
-           "and will therefore run in full screen mode. You can exit the program by "
-           "right-clicking anywhere on the screen and selecting 'Exit' on the menu.")
-HOW_TO = ("How to use Velumen" + CR + CR +
-          "If you would like to test the brightness settings select 'Black' on the menu. You "
-          "will see how black looks on your screen. If it is not quite black, adjust the "
-          "hardware settings as needed. " + CR + CR +
-          "If you want to test the quality of your monitor select 'White' to see if there are "
-          "any yellow or blue regions. Select 'Gray' to see the Moire effect, select 'Green' to "
-          "see if there are any 'storms' on the display." + CR +
-          "Select 'Green-White Animation' to see how your screen size changes when the color "
-          "changes fast." + CR + CR +
-          "This should tell you more about your display." + CR + CR +
-          "If you wan't to run the program without welcome text box then run it like this: "
-          '"Vexo.exe no_welcome".')
 
 SS_TYPEMASK, SS_ICON = 0x1F, 0x03
 WS_CAPTION, WS_SYSMENU, WS_THICKFRAME = 0x00C00000, 0x00080000, 0x00040000
 WS_MINIMIZEBOX, WS_MAXIMIZEBOX = 0x00020000, 0x00010000
 WS_EX_APPWINDOW = 0x00040000
-
-
-def name(rgb):
-    return COLOUR_NAMES.get(tuple(rgb), "#%02x%02x%02x" % tuple(rgb)) if rgb else "none"
 
 
 # ---- the program and its windows --------------------------------------------

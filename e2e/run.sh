@@ -11,7 +11,7 @@ fi
 
 # 32-bit programs must start (scripts/setup.sh registers qemu-i386 where the
 # kernel runs none itself).
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+if ! /usr/bin/python3 -m lab runs-32-bit; then
   echo "e2e: 32-bit Wine does not start: run make setup (as root)" >&2
   exit 1
 fi

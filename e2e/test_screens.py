@@ -6,7 +6,7 @@ import pytest
 from harness import wait_until
 from helpers import (BLACK, HOW_TO, WELCOME, assert_information_box, choose, end_with_escape,
                      mismatch_outside, start, text_child, wait_box, wait_box_gone, wait_running)
-from winenv import Desktop
+from harness import Desktop
 
 DESKTOPS = [Desktop(w, h, dpi) for dpi in (96, 144) for w, h in ((800, 600), (1024, 768), (1920, 1080))]
 

@@ -2,10 +2,10 @@
 import time
 
 from harness import (BACKGROUND, PROGRAM_KEY, REG_SZ, SCREEN_H, SCREEN_W, WIN32_DIR, WS_POPUP,
-                     describe, wait_until, win_path)
+                     describe, wait_stable, wait_until, win_path)
 from helpers import (BLACK, ERROR_BOX_CLASS, SS_ICON, SS_TYPEMASK, WS_CAPTION, WS_THICKFRAME,
-                     assert_screen_behind_box, end_with_escape, form_now, mismatch_outside, start,
-                     text_child, wait_box, wait_box_gone, wait_running)
+                     assert_screen_behind_box, end_with_escape, form_now, full_screen,
+                     mismatch_outside, start, text_child, wait_box, wait_box_gone, wait_running)
 
 WS_VISIBLE = 0x10000000
 YARDSTICK = WIN32_DIR / "bench" / "yardstick.exe"
@@ -115,11 +115,14 @@ def test_the_pointer_over_the_screen_is_the_arrow(e2e):
     # cursor is the system's arrow (a 32-bit process draws the arrow from
     # Wine's own picture, a 64-bit one from the X cursor theme).
     other = e2e.launch(f'"{win_path(YARDSTICK)}"')
-    e2e.wait_window(other.pid, "the yardstick shown", match=lambda w: w.visible and w.foreground)
+    e2e.wait_window(other.pid, "the yardstick shown over the whole screen",
+                    match=lambda w: w.visible and w.foreground and w.rect == full_screen(e2e))
     e2e.mouse_move(300, 200)
     e2e.mouse_move(301, 201)
-    arrow = wait_until("a pointer over the yardstick",
-                       lambda: ((got := e2e.cursor_image())[0] > 0, got), 5)
+    # The pointer's image changes as it crosses windows; caught in passing it
+    # can be a blank 1x1 picture. The reference is one that holds, and whole.
+    arrow = wait_stable("a steady pointer over the yardstick", e2e.cursor_image,
+                        lambda image: image[0] >= 8 and image[1] >= 8, timeout=5)
     other.kill()
 
     app = start(e2e)

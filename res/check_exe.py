@@ -3,7 +3,10 @@
 resources of vexo.rc (version record, MAINICON, manifest) really in the file,
 every one of them stored under the Slovenian language.
 
-Usage: check_exe.py EXE
+Usage: check_exe.py EXE [--time-stamp SECONDS]
+With --time-stamp, also that the file is stamped with exactly that time (the
+last commit's, so that a rebuild gives the same bytes) and that its checksum
+is the one its bytes give, so that the stamp was not patched in afterwards.
 Prints one line per problem and exits 1, or prints one summary line.
 """
 
@@ -50,6 +53,22 @@ def check_headers(pe):
         problems.append("optional header: expected PE32, found %s" % kind)
     if pe.OPTIONAL_HEADER.Subsystem != 2:
         problems.append("subsystem: expected Windows GUI (2), found %d" % pe.OPTIONAL_HEADER.Subsystem)
+    return problems
+
+
+def check_time_stamp(pe, want):
+    problems = []
+    found = pe.FILE_HEADER.TimeDateStamp
+    if found != want:
+        problems.append("time stamp: expected %d (the tree's), found %d" % (want, found))
+    root = getattr(pe, "DIRECTORY_ENTRY_RESOURCE", None)
+    if root is not None and root.struct.TimeDateStamp not in (0, want):
+        problems.append("resource directory time stamp: expected 0 or %d, found %d" % (
+            want, root.struct.TimeDateStamp))
+    checksum = pe.generate_checksum()
+    if pe.OPTIONAL_HEADER.CheckSum != checksum:
+        problems.append("checksum: expected 0x%x from the file's bytes, found 0x%x" % (
+            checksum, pe.OPTIONAL_HEADER.CheckSum))
     return problems
 
 
@@ -217,10 +236,15 @@ def check_manifest(pe):
 
 
 def main(argv):
-    if len(argv) != 2:
-        print("usage: check_exe.py EXE", file=sys.stderr)
+    args = argv[1:]
+    time_stamp = None
+    if len(args) == 3 and args[1] == "--time-stamp" and args[2].isdigit():
+        time_stamp = int(args.pop())
+        args.pop()
+    if len(args) != 1:
+        print("usage: check_exe.py EXE [--time-stamp SECONDS]", file=sys.stderr)
         return 2
-    path = argv[1]
+    path = args[0]
     try:
         pe = pefile.PE(path)
     except (OSError, pefile.PEFormatError) as err:
@@ -228,15 +252,17 @@ def main(argv):
         return 1
 
     problems = (check_headers(pe) + check_imports(pe) + check_version(pe)
-                + check_icon(pe) + check_manifest(pe) + check_languages(pe))
+                + check_icon(pe) + check_manifest(pe) + check_languages(pe)
+                + (check_time_stamp(pe, time_stamp) if time_stamp is not None else []))
     for p in problems:
         print("%s: %s" % (path, p))
     if problems:
         return 1
     print("%s: ok: PE32 i386 GUI; imports %s; version %s, %s; %s %dx%d %d-bit; manifest asInvoker, "
-          "Common-Controls 6, dpiAware; every resource 0x%04x" % (
+          "Common-Controls 6, dpiAware; every resource 0x%04x%s" % (
               path, ", ".join(imported_dlls(pe)), "%d.%d.%d.%d" % VERSION, STRING_TABLE_KEY,
-              ICON_NAME, ICON_SIZE, ICON_SIZE, ICON_BITS, LANG_ID))
+              ICON_NAME, ICON_SIZE, ICON_SIZE, ICON_BITS, LANG_ID,
+              "" if time_stamp is None else "; stamped %d" % time_stamp))
     return 0
 
 

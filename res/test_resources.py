@@ -18,6 +18,8 @@ import sys
 import tempfile
 import unittest
 
+import pefile
+
 RES = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, RES)
 import check_exe  # noqa: E402
@@ -106,14 +108,19 @@ class Build:
         run([WINDRES, rc, "-O", "coff", "-o", obj])
         return obj
 
-    def exe(self, *objs, flags=("-mwindows",)):
+    def exe(self, *objs, flags=("-mwindows",), time_stamp=None):
+        """Links the hello program; GNU ld stamps it with time_stamp, else with now."""
         self.count += 1
         out = self.path("t%d.exe" % self.count)
-        run([CC, *flags, "-s", self.path("hello.o"), *objs, "-o", out])
+        env = dict(os.environ)
+        env.pop("SOURCE_DATE_EPOCH", None)
+        if time_stamp is not None:
+            env["SOURCE_DATE_EPOCH"] = str(time_stamp)
+        run([CC, *flags, "-s", self.path("hello.o"), *objs, "-o", out], env=env)
         return out
 
-    def check(self, exe):
-        p = subprocess.run([sys.executable, os.path.join(RES, "check_exe.py"), exe],
+    def check(self, exe, *options):
+        p = subprocess.run([sys.executable, os.path.join(RES, "check_exe.py"), exe, *options],
                            capture_output=True, text=True)
         return p.returncode, p.stdout.splitlines()
 
@@ -128,9 +135,9 @@ def tearDownModule():
 
 
 class CheckerTestCase(unittest.TestCase):
-    def assertFails(self, exe, *expected):
+    def assertFails(self, exe, *expected, options=()):
         """The checker fails, and its problem lines are exactly the expected fragments, in order."""
-        rc, lines = B.check(exe)
+        rc, lines = B.check(exe, *options)
         self.assertEqual(rc, 1, lines)
         problems = [l.split(": ", 1)[1] for l in lines]
         self.assertEqual(len(problems), len(expected), "\n".join(lines))
@@ -314,6 +321,54 @@ class Manifest(CheckerTestCase):
         self.assertFails(self.with_manifest("", "", lambda rc: rc.replace(
             "CREATEPROCESS_MANIFEST_RESOURCE_ID RT_MANIFEST", "2 RT_MANIFEST")),
             "manifest: expected RT_MANIFEST id 1, found 2")
+
+
+class TimeStamp(CheckerTestCase):
+    STAMP = 1700000000  # a commit's date
+
+    def stamped(self, time_stamp=STAMP, patch=None):
+        """The good program linked at time_stamp (None: now); patch(data, pe_offset)
+        may then edit its bytes."""
+        path = B.exe(B.rc_object(), time_stamp=time_stamp)
+        if patch is None:
+            return path
+        with open(path, "rb") as f:
+            data = bytearray(f.read())
+        patch(data, struct.unpack_from("<I", data, 0x3C)[0])
+        B.count += 1
+        out = B.path("s%d.exe" % B.count)
+        B.write(out, bytes(data))
+        return out
+
+    def test_the_tree_s_stamp_passes_and_is_named(self):
+        rc, lines = B.check(self.stamped(), "--time-stamp", str(self.STAMP))
+        self.assertEqual(rc, 0, lines)
+        self.assertIn("stamped %d" % self.STAMP, lines[0])
+
+    def test_faults(self):
+        def set_stamp(data, pe):
+            struct.pack_into("<I", data, pe + 8, self.STAMP)
+
+        def another_stamp_with_its_checksum(data, pe):
+            struct.pack_into("<I", data, pe + 8, self.STAMP + 1)
+            struct.pack_into("<I", data, pe + 24 + 64, pefile.PE(data=bytes(data)).generate_checksum())
+
+        cases = [
+            ("linked at the time of the build", lambda: self.stamped(None),
+             ["time stamp: expected %d (the tree's), found" % self.STAMP]),
+            ("another stamp, its checksum made to match", lambda: self.stamped(
+                patch=another_stamp_with_its_checksum),
+             ["time stamp: expected %d (the tree's), found %d" % (self.STAMP, self.STAMP + 1)]),
+            ("the stamp patched in after the link", lambda: self.stamped(None, set_stamp),
+             ["checksum: expected 0x"]),
+        ]
+        for name, make, expected in cases:
+            with self.subTest(name):
+                self.assertFails(make(), *expected, options=("--time-stamp", str(self.STAMP)))
+
+    def test_without_the_option_any_stamp_passes(self):
+        rc, lines = B.check(B.exe(B.rc_object()))
+        self.assertEqual(rc, 0, lines)
 
 
 class IconFile(unittest.TestCase):

@@ -1,14 +1,5 @@
-#!/usr/bin/python3
-"""The one Wine and X set-up of `make run`, the end-to-end tests and the
-benchmark: the environment Wine runs in, the shared prefix and the virtual
-display.
-
-Python callers import it; the shell scripts call it through
-scripts/wine_env.sh:
-
-    winenv.py env              export lines for the shell (WINEPREFIX, ...)
-    winenv.py prefix           makes the prefix if it is missing or stale
-    winenv.py display WxH      starts Xvfb in the background: DISPLAY=:N XVFB_PID=P
+"""Wine for the lab: the environment it runs in, the one shared prefix and its
+lock, and the virtual desktop a run gets.
 
 The prefix is made once and made anew when PREFIX_SETTINGS change. What a
 run may vary (the desktop's size, its name and the screen's DPI) is a
@@ -18,22 +9,25 @@ import fcntl
 import os
 import shutil
 import subprocess
-import sys
 import time
 from dataclasses import dataclass
 from pathlib import Path
 
-ROOT = Path(__file__).resolve().parent.parent
-WINE = "/usr/lib/wine/wine64"  # the prefix's own programs are 64-bit: no emulated start
+from . import BUILD, ROOT, LabError
+
+# The 64-bit loader starts the prefix's own programs (64-bit: no emulated
+# start) and hands a 32-bit program on to the 32-bit one, which Debian's
+# `wine` runs.
+WINE64 = "/usr/lib/wine/wine64"
 WINE32 = "/usr/lib/wine/wine"
 WINESERVER = "/usr/bin/wineserver"
 # VELUMEN_WINE_DIR lets two runs go side by side, each with its own prefix.
-WINE_DIR = Path(os.environ.get("VELUMEN_WINE_DIR", ROOT / "build" / "wine"))
+WINE_DIR = Path(os.environ.get("VELUMEN_WINE_DIR", BUILD / "wine"))
 PREFIX = WINE_DIR / "prefix"
 LOG = WINE_DIR / "setup.log"
 LOCK = WINE_DIR / "lock"
 SHIM_SOURCE = ROOT / "scripts" / "qemu_mmap_shim.c"
-SHIM = ROOT / "build" / "qemu-shim" / "mmap_shim.so"
+SHIM = BUILD / "qemu-shim" / "mmap_shim.so"
 
 # A colour Vexo never shows: a missing or late fill stays visible.
 BACKGROUND = (255, 0, 255)
@@ -84,14 +78,18 @@ def desktop_settings(desktop):
     return settings
 
 
+def under_qemu():
+    """Whether 32-bit x86 code runs under qemu-i386 (the kernel runs none)."""
+    try:
+        return Path("/proc/sys/fs/binfmt_misc/qemu-i386").read_text().splitlines()[0] == "enabled"
+    except (OSError, IndexError):
+        return False
+
+
 def qemu_shim():
     """Where qemu runs the 32-bit side, the mmap shim (see qemu_mmap_shim.c)
     that makes a 32-bit start take a second instead of a minute; else None."""
-    binfmt = Path("/proc/sys/fs/binfmt_misc/qemu-i386")
-    try:
-        if binfmt.read_text().splitlines()[0] != "enabled":
-            return None
-    except (OSError, IndexError):
+    if not under_qemu():
         return None
     if not SHIM.exists() or SHIM_SOURCE.stat().st_mtime > SHIM.stat().st_mtime:
         SHIM.parent.mkdir(parents=True, exist_ok=True)
@@ -112,8 +110,8 @@ def environment(base=None):
     return env
 
 
-class SetupError(Exception):
-    pass
+class SetupError(LabError):
+    """A step of Wine's set-up failed."""
 
 
 class SetupTimeout(SetupError):
@@ -150,7 +148,7 @@ def reg_import(settings, env, what):
         lines += [f"[{roots[root]}\\{rest}]", f'"{name}"={data}', ""]
     regfile = WINE_DIR / "settings.reg"
     regfile.write_text("\r\n".join(lines), encoding="utf-16")
-    argv = [WINE, "reg", "import", "Z:" + str(regfile).replace("/", "\\")]
+    argv = [WINE64, "reg", "import", "Z:" + str(regfile).replace("/", "\\")]
     # Now and then a Wine program dies as it ends (seen: glibc's "_dl_fini"
     # assertion, exit code 127). An import writes the same values again, so
     # a failed one is tried anew; the third failure is reported. A hang is not.
@@ -196,7 +194,7 @@ def ensure_prefix(say=print):
     started = time.monotonic()
     say(f"wine: making the prefix {PREFIX} (once, about half a minute; log {LOG})")
     env = environment()
-    _run([WINE, "wineboot", "-i"], env, 900, "wineboot -i")
+    _run([WINE64, "wineboot", "-i"], env, 900, "wineboot -i")
     reg_import(PREFIX_SETTINGS + desktop_settings(DEFAULT), env, "the prefix's settings")
     # The registry reaches the disk when the server ends.
     _run([WINESERVER, "-w"], env, 180, "wineserver to save the prefix")
@@ -205,55 +203,26 @@ def ensure_prefix(say=print):
     return True
 
 
-def start_display(width, height, log=subprocess.DEVNULL, first=20):
-    """Starts Xvfb on the first free display from :first at width x height;
-    returns (Popen, ":N") once it answers."""
-    for n in range(first, first + 80):
-        if Path(f"/tmp/.X{n}-lock").exists() or Path(f"/tmp/.X11-unix/X{n}").exists():
-            continue
-        xvfb = subprocess.Popen(
-            ["Xvfb", f":{n}", "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp",
-             "-noreset"], stdin=subprocess.DEVNULL, stdout=log, stderr=log, start_new_session=True)
-        deadline = time.monotonic() + 15
-        while xvfb.poll() is None and time.monotonic() < deadline:
-            if subprocess.run(["xdpyinfo", "-display", f":{n}"], stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL).returncode == 0:
-                return xvfb, f":{n}"
-            time.sleep(0.1)
-        xvfb.kill()  # lost a race for this display, or hung: take the next
-        xvfb.wait(10)
-    raise SetupError("no X display could be started")
+def prepare(say=print):
+    """The shared prefix made if need be, with the default desktop's settings
+    (a run of the tests may have left others). The caller holds the lock."""
+    ensure_prefix(say)
+    reg_import(desktop_settings(DEFAULT), environment(), "the desktop's settings")
+    _run([WINESERVER, "-w"], environment(), 180, "wineserver to save the prefix")
 
 
-def main(argv):
-    if argv[1:2] == ["env"]:
-        for name in ("WINEDEBUG", "WINEDLLOVERRIDES", "WINEPREFIX", "WINEARCH", "QEMU_SET_ENV"):
-            value = environment().get(name)
-            if value is not None:
-                print(f"export {name}='{value}'")
-        return 0
-    if argv[1:2] == ["prefix"]:
-        try:
-            ensure_prefix()
-            # A run of the tests may have left other desktop settings.
-            reg_import(desktop_settings(DEFAULT), environment(), "the desktop's settings")
-            _run([WINESERVER, "-w"], environment(), 180, "wineserver to save the prefix")
-        except SetupError as e:
-            print(f"wine: {e}", file=sys.stderr)
-            return 1
-        return 0
-    if argv[1:2] == ["display"] and len(argv) == 3:
-        width, height = map(int, argv[2].split("x"))
-        try:
-            xvfb, display = start_display(width, height, first=90)
-        except SetupError as e:
-            print(f"wine: {e}", file=sys.stderr)
-            return 1
-        print(f"DISPLAY={display} XVFB_PID={xvfb.pid}")
-        return 0
-    print(__doc__, file=sys.stderr)
-    return 2
+def end_server(env):
+    """Ends the prefix's wineserver and every program in it."""
+    subprocess.run([WINESERVER, "-k"], env=env, stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
 
 
-if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+def win_path(path):
+    """The Windows name of a file of this machine (Wine's Z: drive)."""
+    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
+def runs_32_bit():
+    """Whether 32-bit programs start (natively, or under qemu-i386)."""
+    return subprocess.run([WINE32, "--version"], stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL).returncode == 0

@@ -1,12 +1,6 @@
 """Where the test screen's menu draws its entries, measured from the screen:
 the scenarios and the benchmark both use it, so no row is written down."""
-
-# The entries that can be chosen, top to bottom; separators follow
-# "White-Green animation" and "Download more free Tavik's utilities".
-ENTRIES = ["Black", "Gray", "Green", "White", "White-Green animation", "About Velumen",
-           "How to use the program", "Look for the new version on the internet",
-           "Download more free Tavik's utilities", "Exit"]
-SEPARATOR_AFTER = ("White-Green animation", "Download more free Tavik's utilities")
+from .facts import ENTRIES, SEPARATOR_AFTER
 
 
 def caption_rows(pixel, rect):
