@@ -9,20 +9,20 @@
 #include <vector>
 
 #include "platform/form.h"
+#include "platform/system_services.h"
 #include "platform/types.h"
 
 namespace vcl {
 
-class WindowSystem;
-
 class TApplication {
  public:
-  explicit TApplication(WindowSystem& ws);
+  explicit TApplication(const SystemServices& system);
   ~TApplication();
   TApplication(const TApplication&) = delete;
   TApplication& operator=(const TApplication&) = delete;
 
-  WindowSystem& Ws() const { return ws_; }
+  const SystemServices& System() const { return system_; }
+  WindowSystem& Ws() const { return system_.windows; }
 
   // The taskbar entry's text and the error box's caption.
   std::string Title() const;
@@ -77,7 +77,7 @@ class TApplication {
  private:
   void InitializeForm(TForm& form);
 
-  WindowSystem& ws_;
+  const SystemServices system_;
   std::string title_;
   std::vector<std::unique_ptr<TForm>> forms_;
   TForm* main_form_ = nullptr;

@@ -1,9 +1,9 @@
-// The one small interface between the portable core and a window system.
-// A back end translates these calls; it decides nothing of its own.
+// The window system under the portable core: windows, painting, menus,
+// timers, boxes and the message loop. A back end translates these calls; it
+// decides nothing of its own.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -97,12 +97,6 @@ class WindowSystem {
  public:
   virtual ~WindowSystem() = default;
 
-  // Process.
-  virtual std::string CommandLine() = 0;
-  // The show command of the start-up information, when it carries one.
-  virtual std::optional<int> StartupShowCommand() = 0;
-  [[noreturn]] virtual void ExitProcess(int code) = 0;
-
   // Windows.
   virtual WindowHandle CreateFormWindow(const FormWindowParams& params,
                                         MessageTarget* target) = 0;
@@ -159,23 +153,6 @@ class WindowSystem {
   // disables while it runs.
   virtual void MessageBox(WindowHandle owner, const std::string& text,
                           const std::string& caption, std::uint32_t flags) = 0;
-
-  // Shell. Null pointers are passed on as null.
-  virtual void ShellExecute(WindowHandle owner, const char* operation,
-                            const char* file, const char* parameters,
-                            const char* directory, int show_command) = 0;
-
-  // Registry, with the system's arguments and result codes.
-  virtual RegResult RegCreateKeyEx(RegKey key, const std::string& sub_key,
-                                   std::uint32_t options, std::uint32_t access,
-                                   RegKey* result) = 0;
-  virtual RegResult RegOpenKeyEx(RegKey key, const std::string& sub_key,
-                                 std::uint32_t options, std::uint32_t access,
-                                 RegKey* result) = 0;
-  virtual RegResult RegSetValueEx(RegKey key, const std::string& value_name,
-                                  std::uint32_t type,
-                                  const std::vector<std::uint8_t>& data) = 0;
-  virtual RegResult RegCloseKey(RegKey key) = 0;
 };
 
 constexpr std::uint32_t kMbOk = 0x0;

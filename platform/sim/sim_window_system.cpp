@@ -28,7 +28,6 @@ bool Contains(const Rect& r, Point p) {
 }  // namespace
 
 SimWindowSystem::SimWindowSystem() : other_program(0x10) {
-  registry["HKCU"];
   // The program the user started this one from: visible, active, and
   // ready to take the activation back.
   Window other;
@@ -256,11 +255,6 @@ WindowHandle SimWindowSystem::NewWindow(Window window) {
     Restack();
   }
   return h;
-}
-
-void SimWindowSystem::ExitProcess(int code) {
-  log.push_back("ExitProcess " + std::to_string(code));
-  throw SimExit{code};
 }
 
 WindowHandle SimWindowSystem::CreateFormWindow(const FormWindowParams& params,
@@ -799,15 +793,6 @@ void SimWindowSystem::MessageBox(WindowHandle owner, const std::string& text,
   }
   windows.at(h).destroyed = true;
   z_order.erase(std::find(z_order.begin(), z_order.end(), h));
-}
-
-void SimWindowSystem::ShellExecute(WindowHandle owner, const char* operation, const char* file,
-                                   const char* parameters, const char* directory,
-                                   int show_command) {
-  auto text = [](const char* s) { return s ? std::optional<std::string>(s) : std::nullopt; };
-  shell_calls.push_back({owner, text(operation), text(file), text(parameters), text(directory),
-                         show_command});
-  log.push_back(shell_fails ? "ShellExecute failed" : "ShellExecute");
 }
 
 }  // namespace vcl

@@ -2,8 +2,7 @@
 // program depends on it: the window order with its top-most band and owned
 // windows, activation and the keyboard focus, painting and erasing, posted
 // timer messages, the dialog manager's keys, the pop-up menu's and the
-// message box's modal loops, the shell's taskbar, and a registry that
-// records every call and can be made to fail. It knows no window of the
+// message box's modal loops and the shell's taskbar. It knows no window of the
 // program's and decides nothing of the program's: each imitation follows the
 // Windows behaviour named beside it.
 //
@@ -21,11 +20,6 @@
 #include "platform/window_system.h"
 
 namespace vcl {
-
-// Thrown by ExitProcess, so that a test gets the exit code back.
-struct SimExit {
-  int code;
-};
 
 class SimWindowSystem : public WindowSystem {
  public:
@@ -58,32 +52,12 @@ class SimWindowSystem : public WindowSystem {
     bool erase;      // filled while erasing the background
     bool by_system;  // the class brush, because the window left the erase alone
   };
-  struct RegCall {
-    std::string function;
-    RegKey key = 0;
-    std::string name;  // the sub-key or the value name
-    std::uint32_t options = 0;
-    std::uint32_t access = 0;
-    std::uint32_t type = 0;
-    std::vector<std::uint8_t> data;
-    RegKey result = 0;
-    RegResult status = kErrorSuccess;
-  };
-  struct RegValue {
-    std::uint32_t type = 0;
-    std::vector<std::uint8_t> data;
-  };
   struct MessageBoxCall {
     WindowHandle owner;
     std::string text;
     std::string caption;
     std::uint32_t flags;
     WindowHandle window;  // the box's own window while it shows
-  };
-  struct ShellCall {
-    WindowHandle owner;
-    std::optional<std::string> operation, file, parameters, directory;
-    int show_command;
   };
   struct MenuOpening {
     Point point;
@@ -95,14 +69,8 @@ class SimWindowSystem : public WindowSystem {
   ~SimWindowSystem() override = default;
 
   // ----- Set-up -----
-  std::string command_line = "Vexo.exe";
-  std::optional<int> startup_show;
   Rect screen{0, 0, 1024, 768};
   bool refuse_timers = false;
-  bool shell_fails = false;  // the shell finds no program; nothing is told
-  // The registry call (1-based, counted over the run) that fails.
-  int fail_registry_call = 0;
-  std::map<std::string, std::map<std::string, RegValue>> registry;  // path -> values
   std::function<void()> on_idle;  // runs whenever the program would wait
 
   // ----- What a person and the rest of the system do -----
@@ -137,9 +105,7 @@ class SimWindowSystem : public WindowSystem {
   // ----- What happened -----
   std::map<WindowHandle, Window> windows;
   std::vector<std::string> log;  // the program's window calls, in order
-  std::vector<RegCall> reg_calls;
   std::vector<MessageBoxCall> message_boxes;
-  std::vector<ShellCall> shell_calls;
   std::vector<MenuOpening> menus;
   std::vector<Fill> fills;                 // every fill, in order
   std::vector<WindowHandle> activations;  // every window activated, in order
@@ -153,7 +119,6 @@ class SimWindowSystem : public WindowSystem {
   // Messages dispatched and not yet returned from, innermost last.
   std::vector<MessageKind> dispatching;
   const WindowHandle other_program;
-  int open_reg_handles() const { return static_cast<int>(reg_handles_.size()); }
   // Timers that run now, with their intervals.
   std::map<std::uint32_t, std::uint32_t> RunningTimers() const;
   // Windows that have a button on the taskbar.
@@ -162,9 +127,6 @@ class SimWindowSystem : public WindowSystem {
   bool IsOurs(WindowHandle window) const;
 
   // ----- WindowSystem -----
-  std::string CommandLine() override { return command_line; }
-  std::optional<int> StartupShowCommand() override { return startup_show; }
-  [[noreturn]] void ExitProcess(int code) override;
   WindowHandle CreateFormWindow(const FormWindowParams& params, MessageTarget* target) override;
   WindowHandle CreateInfoBoxWindow(const InfoBoxContents& contents, MessageTarget* target) override;
   void DestroyWindow(WindowHandle window) override;
@@ -200,15 +162,6 @@ class SimWindowSystem : public WindowSystem {
   void PostQuitMessage(int code) override;
   void MessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
                   std::uint32_t flags) override;
-  void ShellExecute(WindowHandle owner, const char* operation, const char* file,
-                    const char* parameters, const char* directory, int show_command) override;
-  RegResult RegCreateKeyEx(RegKey key, const std::string& sub_key, std::uint32_t options,
-                           std::uint32_t access, RegKey* result) override;
-  RegResult RegOpenKeyEx(RegKey key, const std::string& sub_key, std::uint32_t options,
-                         std::uint32_t access, RegKey* result) override;
-  RegResult RegSetValueEx(RegKey key, const std::string& value_name, std::uint32_t type,
-                          const std::vector<std::uint8_t>& data) override;
-  RegResult RegCloseKey(RegKey key) override;
 
  private:
   struct Timer {
@@ -248,10 +201,6 @@ class SimWindowSystem : public WindowSystem {
   WindowHandle WindowAt(Point screen_point) const;
   Rect WindowRect(WindowHandle window) const;
   WindowHandle LastActivePopup(WindowHandle window) const;
-  bool NextRegCallFails();
-  RegResult RecordReg(RegCall call);
-  std::string KeyPath(RegKey key) const;
-  RegKey NewRegHandle(const std::string& path);
 
   WindowHandle next_handle_ = 0x100;
   std::deque<Posted> queue_;
@@ -264,9 +213,6 @@ class SimWindowSystem : public WindowSystem {
   std::optional<std::string> menu_choice_;  // set while a menu is open
   bool dismiss_message_box_ = false;
   WindowHandle pressed_button_ = 0;  // a button held down by Space
-  std::map<RegKey, std::string> reg_handles_;
-  RegKey next_reg_ = 0x1000;
-  int reg_call_count_ = 0;
 };
 
 }  // namespace vcl

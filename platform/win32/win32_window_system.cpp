@@ -2,15 +2,13 @@
 
 #include <windowsx.h>
 
+#include "platform/win32/win32_handles.h"
+
 namespace vcl {
 namespace {
 
 const char kFormClass[] = "VelumenForm";
 const char kBoxClass[] = "VelumenInfoBox";
-
-HWND Hwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
-WindowHandle Handle(HWND window) { return reinterpret_cast<WindowHandle>(window); }
-HKEY Hkey(RegKey key) { return reinterpret_cast<HKEY>(key); }
 
 // The system's styles for a look.
 DWORD StyleOf(const WindowLook& look) {
@@ -89,18 +87,6 @@ void Win32WindowSystem::RegisterFormClass(const WindowLook& look) {
   form_class.lpszClassName = kFormClass;
   form_class_registered_ = RegisterClassExA(&form_class) != 0;
 }
-
-std::string Win32WindowSystem::CommandLine() { return GetCommandLineA(); }
-
-std::optional<int> Win32WindowSystem::StartupShowCommand() {
-  STARTUPINFOA info{};
-  info.cb = sizeof(info);
-  GetStartupInfoA(&info);
-  if ((info.dwFlags & STARTF_USESHOWWINDOW) == 0) return std::nullopt;
-  return info.wShowWindow;
-}
-
-void Win32WindowSystem::ExitProcess(int code) { ::ExitProcess(static_cast<UINT>(code)); }
 
 LRESULT CALLBACK Win32WindowSystem::WindowProc(HWND window, UINT message, WPARAM wparam,
                                                 LPARAM lparam) {
@@ -436,49 +422,5 @@ void Win32WindowSystem::MessageBox(WindowHandle owner, const std::string& text,
                                    const std::string& caption, std::uint32_t flags) {
   MessageBoxA(Hwnd(owner), text.c_str(), caption.c_str(), flags);
 }
-
-void Win32WindowSystem::ShellExecute(WindowHandle owner, const char* operation,
-                                     const char* file, const char* parameters,
-                                     const char* directory, int show_command) {
-  // shell32 is loaded on first use: it is large, and a start that never
-  // opens the home page should not pay for loading it.
-  using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
-  HMODULE shell = LoadLibraryA("shell32.dll");
-  if (shell == nullptr) return;
-  auto shell_execute =
-      reinterpret_cast<ShellExecuteFn>(reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteA")));
-  if (shell_execute != nullptr) {
-    shell_execute(Hwnd(owner), operation, file, parameters, directory, show_command);
-  }
-}
-
-RegResult Win32WindowSystem::RegCreateKeyEx(RegKey key, const std::string& sub_key,
-                                            std::uint32_t options, std::uint32_t access,
-                                            RegKey* result) {
-  HKEY created = nullptr;
-  DWORD disposition = 0;
-  const LONG status = RegCreateKeyExA(Hkey(key), sub_key.c_str(), 0, nullptr, options,
-                                      access, nullptr, &created, &disposition);
-  if (status == ERROR_SUCCESS) *result = reinterpret_cast<RegKey>(created);
-  return status;
-}
-
-RegResult Win32WindowSystem::RegOpenKeyEx(RegKey key, const std::string& sub_key,
-                                          std::uint32_t options, std::uint32_t access,
-                                          RegKey* result) {
-  HKEY opened = nullptr;
-  const LONG status = RegOpenKeyExA(Hkey(key), sub_key.c_str(), options, access, &opened);
-  if (status == ERROR_SUCCESS) *result = reinterpret_cast<RegKey>(opened);
-  return status;
-}
-
-RegResult Win32WindowSystem::RegSetValueEx(RegKey key, const std::string& value_name,
-                                           std::uint32_t type,
-                                           const std::vector<std::uint8_t>& data) {
-  return RegSetValueExA(Hkey(key), value_name.c_str(), 0, type, data.data(),
-                        static_cast<DWORD>(data.size()));
-}
-
-RegResult Win32WindowSystem::RegCloseKey(RegKey key) { return ::RegCloseKey(Hkey(key)); }
 
 }  // namespace vcl

@@ -1,15 +1,10 @@
-// The real window system: user32, gdi32, shell32, advapi32 and kernel32.
+// The real window system: user32 and gdi32.
 #pragma once
 
 #include <windows.h>
-#include <shellapi.h>
 
-// The interface's names are the system's too; here they mean the interface.
+// The interface's name is the system's too; here it means the interface.
 #undef MessageBox
-#undef ShellExecute
-#undef RegCreateKeyEx
-#undef RegOpenKeyEx
-#undef RegSetValueEx
 
 #include "platform/window_system.h"
 
@@ -21,10 +16,6 @@ class Win32WindowSystem final : public WindowSystem {
   ~Win32WindowSystem() override;
   Win32WindowSystem(const Win32WindowSystem&) = delete;
   Win32WindowSystem& operator=(const Win32WindowSystem&) = delete;
-
-  std::string CommandLine() override;
-  std::optional<int> StartupShowCommand() override;
-  [[noreturn]] void ExitProcess(int code) override;
 
   WindowHandle CreateFormWindow(const FormWindowParams& params,
                                 MessageTarget* target) override;
@@ -65,17 +56,6 @@ class Win32WindowSystem final : public WindowSystem {
 
   void MessageBox(WindowHandle owner, const std::string& text,
                   const std::string& caption, std::uint32_t flags) override;
-  void ShellExecute(WindowHandle owner, const char* operation, const char* file,
-                    const char* parameters, const char* directory,
-                    int show_command) override;
-
-  RegResult RegCreateKeyEx(RegKey key, const std::string& sub_key, std::uint32_t options,
-                           std::uint32_t access, RegKey* result) override;
-  RegResult RegOpenKeyEx(RegKey key, const std::string& sub_key, std::uint32_t options,
-                         std::uint32_t access, RegKey* result) override;
-  RegResult RegSetValueEx(RegKey key, const std::string& value_name, std::uint32_t type,
-                          const std::vector<std::uint8_t>& data) override;
-  RegResult RegCloseKey(RegKey key) override;
 
  private:
   // What a window of ours carries: the system that made it and the core's
