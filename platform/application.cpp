@@ -18,6 +18,12 @@ TApplication::~TApplication() {
 
 std::string TApplication::Title() const { return title_.substr(0, 255); }
 
+void TApplication::RegisterFormClass(const FormClassLook& look) {
+  if (form_class_registered_) return;
+  Ws().RegisterFormClass(look);
+  form_class_registered_ = true;
+}
+
 void TApplication::InitializeForm(TForm& form) {
   form.ApplyDescription();
   form.CreateHandle();
@@ -38,21 +44,34 @@ void TApplication::Run() {
     main_form_->Show();
   }
   while (!terminated_) {
-    if (!ProcessMessage(0)) Ws().WaitMessage();
+    if (!ProcessMessage()) Ws().WaitMessage();
   }
 }
 
-bool TApplication::ProcessMessage(WindowHandle dialog) {
-  switch (Ws().PumpMessage(dialog)) {
-    case PumpResult::kQuit:
+bool TApplication::ProcessMessage(WindowHandle dialog, MessageTarget* dialog_target) {
+  PeekedMessage peeked;
+  switch (Ws().PeekMessage(&peeked)) {
+    case PeekResult::kQuit:
       terminated_ = true;
       return true;
-    case PumpResult::kDispatched:
-      return true;
-    case PumpResult::kEmpty:
+    case PeekResult::kEmpty:
+      return false;
+    case PeekResult::kMessage:
       break;
   }
-  return false;
+  if (dialog != 0) {
+    // A key pressed in a dialog goes to the dialog's object before the
+    // system's dialog keys; one it handles goes no further.
+    if (peeked.key_press && peeked.top_level == dialog && dialog_target != nullptr) {
+      Message key{MessageKind::kDialogKey};
+      key.key = peeked.key;
+      key.shift = peeked.shift;
+      if (dialog_target->HandleMessage(key).handled) return true;
+    }
+    if (Ws().IsDialogMessage(dialog)) return true;
+  }
+  Ws().DispatchMessage();
+  return true;
 }
 
 void TApplication::Terminate() { Ws().PostQuitMessage(0); }
@@ -90,7 +109,15 @@ void TApplication::HandleException(const std::exception& error) {
   Ws().MessageBox(owner, text, Title(), kMbOk | kMbIconStop);
   RestoreTopMosts();
   EnableTaskWindows(disabled);
-  if (active != 0) Ws().SetActiveWindow(active);
+  ActivateAgain(active);
+}
+
+void TApplication::ActivateAgain(WindowHandle window) {
+  if (window == 0) return;
+  // While the box ran, another program may have taken the foreground; the
+  // program took the last input, so the system lets it take it back.
+  Ws().SetForegroundWindow(window);
+  Ws().SetActiveWindow(window);
 }
 
 WindowHandle TApplication::TaskbarWindow() const {

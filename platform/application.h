@@ -38,6 +38,9 @@ class TApplication {
     InitializeForm(*ref);
   }
   TForm* MainForm() const { return main_form_; }
+  // Every form window is of one class, registered for the first form made:
+  // its brush is that form's colour, whatever colour later forms have.
+  void RegisterFormClass(const FormClassLook& look);
   // The window that bears the program's taskbar entry: the first form's.
   WindowHandle TaskbarWindow() const;
 
@@ -47,8 +50,10 @@ class TApplication {
   void Terminate();
   bool Terminated() const { return terminated_; }
 
-  // Handles one message; false when the queue was empty.
-  bool ProcessMessage(WindowHandle dialog);
+  // Handles one message; false when the queue was empty. `dialog`, when
+  // given, gets the system's dialog keys, and `dialog_target` (its object)
+  // each key pressed in it first.
+  bool ProcessMessage(WindowHandle dialog = 0, MessageTarget* dialog_target = nullptr);
 
   // A window of a form received the keyboard focus.
   void FocusReceived(FocusOwner& owner);
@@ -67,6 +72,9 @@ class TApplication {
   void EnableTaskWindows(const std::vector<WindowHandle>& windows);
   void NormalizeTopMosts();
   void RestoreTopMosts();
+  // Back to the window that was active before a box: the foreground window
+  // again, not only the thread's active one.
+  void ActivateAgain(WindowHandle window);
 
   // Runs at the end, before the process ends: the program's units register
   // what they release.
@@ -83,6 +91,7 @@ class TApplication {
   TForm* main_form_ = nullptr;
   FocusOwner* focused_ = nullptr;
   bool terminated_ = false;
+  bool form_class_registered_ = false;
   int topmost_level_ = 0;
   std::vector<WindowHandle> taken_out_of_band_;
   std::vector<std::function<void()>> finalizers_;

@@ -57,6 +57,7 @@ void TForm::CreateHandle() {
   params.caption = Caption;
   params.normal_placement = {Left, Top, Left + ClientWidth, Top + ClientHeight};
   params.look = Look();
+  application_.RegisterFormClass(ClassLook());
   handle_ = Ws().CreateFormWindow(params, this);
   if (FormStyle == TFormStyle::fsStayOnTop) Ws().SetTopmost(handle_, true);
 }
@@ -73,6 +74,11 @@ WindowLook TForm::Look() const {
   // nothing on a window without a frame.
   look.taskbar_entry = application_.MainForm() == nullptr;
   look.minimize_box = look.taskbar_entry;
+  return look;
+}
+
+FormClassLook TForm::ClassLook() const {
+  FormClassLook look;
   switch (Cursor) {
     case TCursor::crArrow:
       look.pointer = PointerShape::kArrow;

@@ -17,6 +17,7 @@ class TPopupMenu;
 class TTimer;
 class WindowSystem;
 struct WindowLook;
+struct FormClassLook;
 
 enum class TFormStyle { fsNormal, fsStayOnTop };
 enum class TBorderStyle { bsNone };
@@ -96,6 +97,7 @@ class TForm : public TComponent, public MessageTarget, public FocusOwner {
 
  private:
   WindowLook Look() const;
+  FormClassLook ClassLook() const;
   // The window has the focus: activates the form, when the window can use it.
   void FocusTaken();
   void OpenPopupMenu(Point client_point);

@@ -49,7 +49,7 @@ class InformationBox : public MessageTarget, public FocusOwner {
     ws.ShowWindow(handle_, kSwShowNormal);
 
     while (!closed_) {
-      if (app_.ProcessMessage(handle_)) {
+      if (app_.ProcessMessage(handle_, this)) {
         // The quit request closes the box; the program then ends as usual.
         if (app_.Terminated()) Finish(TModalResult::mrCancel);
       } else {
@@ -68,7 +68,7 @@ class InformationBox : public MessageTarget, public FocusOwner {
     ws.ShowWindow(handle_, kSwHide);
     ws.DestroyWindow(handle_);
     app_.RestoreTopMosts();
-    if (active != 0) ws.SetActiveWindow(active);
+    app_.ActivateAgain(active);
     return result_;
   }
 

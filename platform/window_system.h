@@ -25,8 +25,12 @@ struct WindowLook {
   FrameKind frame = FrameKind::kNone;
   bool taskbar_entry = false;  // the window bears the program's taskbar entry
   bool minimize_box = false;   // the shell may minimise it; drawn only with a frame
+};
+
+// What every form window shares: the system keeps it with the window class.
+struct FormClassLook {
   PointerShape pointer = PointerShape::kArrow;
-  TColor background = clBlack;  // what the system erases with when the window does not
+  TColor background = clBlack;  // what the system erases with when a form does not
 };
 
 struct FormWindowParams {
@@ -91,13 +95,22 @@ struct InfoBoxContents {
 constexpr std::uint32_t kIdOk = 1;
 constexpr std::uint32_t kIdCancel = 2;
 
-enum class PumpResult { kDispatched, kQuit, kEmpty };
+enum class PeekResult { kMessage, kQuit, kEmpty };
+
+// What the core learns of a message taken off the queue.
+struct PeekedMessage {
+  WindowHandle top_level = 0;  // the top-level window it is for, if any
+  bool key_press = false;      // a key went down (a system key too)
+  VirtualKey key = 0;
+  TShiftState shift;
+};
 
 class WindowSystem {
  public:
   virtual ~WindowSystem() = default;
 
-  // Windows.
+  // Windows. The form class is registered once, before the first form window.
+  virtual void RegisterFormClass(const FormClassLook& look) = 0;
   virtual WindowHandle CreateFormWindow(const FormWindowParams& params,
                                         MessageTarget* target) = 0;
   virtual WindowHandle CreateInfoBoxWindow(const InfoBoxContents& contents,
@@ -113,6 +126,9 @@ class WindowSystem {
   // The thread's active window; none while another program is active.
   virtual WindowHandle GetActiveWindow() = 0;
   virtual void SetActiveWindow(WindowHandle window) = 0;
+  // Brings the window's thread to the foreground and activates the window,
+  // when the system lets the thread take the foreground.
+  virtual void SetForegroundWindow(WindowHandle window) = 0;
   // The thread's window with the keyboard focus; none when it has none.
   virtual WindowHandle GetFocus() = 0;
   virtual void FocusButton(WindowHandle box, std::uint32_t id) = 0;
@@ -142,10 +158,13 @@ class WindowSystem {
                         std::uint32_t interval_ms) = 0;
   virtual void KillTimer(WindowHandle window, std::uint32_t id) = 0;
 
-  // Message loop. `dialog` gets the system's dialog keys (Enter, Esc, Tab);
-  // a key pressed in it goes to its target as kDialogKey first, and one the
-  // target handles goes no further.
-  virtual PumpResult PumpMessage(WindowHandle dialog) = 0;
+  // Message loop. PeekMessage takes the next message off the queue and holds
+  // it; IsDialogMessage lets the system's dialog manager handle it for
+  // `dialog` (Enter, Esc, Tab, and every message of the dialog's), true when
+  // it did; DispatchMessage hands it to its window.
+  virtual PeekResult PeekMessage(PeekedMessage* message) = 0;
+  virtual bool IsDialogMessage(WindowHandle dialog) = 0;
+  virtual void DispatchMessage() = 0;
   virtual void WaitMessage() = 0;
   virtual void PostQuitMessage(int code) = 0;
 

@@ -49,9 +49,9 @@ TEST(StartUp, CreatesHiddenGoesTopMostThenShowsMaximisedOnce) {
   ScriptedSim sim = NoWelcomeSim();
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);
-  std::vector<std::string> start(sim.log.begin(), sim.log.begin() + 3);
-  EXPECT_EQ(start, (std::vector<std::string>{"CreateFormWindow 256", "SetTopmost 1",
-                                             "ShowWindow 3"}));
+  std::vector<std::string> start(sim.log.begin(), sim.log.begin() + 4);
+  EXPECT_EQ(start, (std::vector<std::string>{"RegisterFormClass", "CreateFormWindow 256",
+                                             "SetTopmost 1", "ShowWindow 3"}));
   EXPECT_EQ(CountInLog(sim, "ShowWindow 3"), 1);
 }
 
@@ -278,7 +278,8 @@ TEST(TaskbarEntry, TheScreenBearsItWithNothingVisibleAndTheShellCanMinimiseIt) {
   const vcl::WindowLook& look = sim.Screen().look;
   EXPECT_EQ(look.frame, vcl::FrameKind::kNone);
   EXPECT_TRUE(look.taskbar_entry);
-  EXPECT_EQ(look.pointer, vcl::PointerShape::kArrow);
+  ASSERT_TRUE(sim.form_class.has_value());
+  EXPECT_EQ(sim.form_class->pointer, vcl::PointerShape::kArrow);
   EXPECT_EQ(minimised.state, TWindowState::wsMinimized);
   EXPECT_TRUE(other_program_active);
   EXPECT_EQ(restored.state, TWindowState::wsMaximized);

@@ -110,6 +110,7 @@ class SimWindowSystem : public WindowSystem {
   std::vector<Fill> fills;                 // every fill, in order
   std::vector<WindowHandle> activations;  // every window activated, in order
   std::vector<WindowHandle> z_order;      // top-level windows, top first
+  std::optional<FormClassLook> form_class;  // as registered
   std::uint32_t now = 0;
   bool menu_open = false;
   WindowHandle active = 0;  // the active window, the other program's too
@@ -127,6 +128,7 @@ class SimWindowSystem : public WindowSystem {
   bool IsOurs(WindowHandle window) const;
 
   // ----- WindowSystem -----
+  void RegisterFormClass(const FormClassLook& look) override;
   WindowHandle CreateFormWindow(const FormWindowParams& params, MessageTarget* target) override;
   WindowHandle CreateInfoBoxWindow(const InfoBoxContents& contents, MessageTarget* target) override;
   void DestroyWindow(WindowHandle window) override;
@@ -138,6 +140,7 @@ class SimWindowSystem : public WindowSystem {
   void EnableWindow(WindowHandle window, bool enable) override;
   WindowHandle GetActiveWindow() override { return IsOurs(active) ? active : 0; }
   void SetActiveWindow(WindowHandle window) override;
+  void SetForegroundWindow(WindowHandle window) override;
   WindowHandle GetFocus() override { return IsOurs(focus) ? focus : 0; }
   void FocusButton(WindowHandle box, std::uint32_t id) override;
   void Invalidate(WindowHandle window, bool erase) override;
@@ -157,7 +160,9 @@ class SimWindowSystem : public WindowSystem {
   void TrackPopupMenu(MenuHandle menu, Point screen_point, WindowHandle owner) override;
   bool SetTimer(WindowHandle window, std::uint32_t id, std::uint32_t interval_ms) override;
   void KillTimer(WindowHandle window, std::uint32_t id) override;
-  PumpResult PumpMessage(WindowHandle dialog) override;
+  PeekResult PeekMessage(PeekedMessage* message) override;
+  bool IsDialogMessage(WindowHandle dialog) override;
+  void DispatchMessage() override;
   void WaitMessage() override { Idle(); }
   void PostQuitMessage(int code) override;
   void MessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
@@ -175,10 +180,13 @@ class SimWindowSystem : public WindowSystem {
     WindowHandle window;
     Message message;
     Input input;
+    bool paint = false;  // WM_PAINT, made when the queue is empty
   };
   WindowHandle NewWindow(Window window);
   MessageResult Send(WindowHandle window, const Message& message);
   void Post(WindowHandle window, const Message& message);
+  std::optional<Posted> TakeMessage();
+  void Handle(WindowHandle dialog, const Posted& posted);
   bool DispatchOne(WindowHandle dialog);
   void Deliver(WindowHandle dialog, const Posted& posted);
   void DialogManager(WindowHandle dialog, const Posted& posted);
@@ -204,6 +212,7 @@ class SimWindowSystem : public WindowSystem {
 
   WindowHandle next_handle_ = 0x100;
   std::deque<Posted> queue_;
+  std::optional<Posted> held_;  // the message PeekMessage took
   bool quit_posted_ = false;
   bool painting_ = false;
   bool erasing_ = false;  // a fill now is the background's erase

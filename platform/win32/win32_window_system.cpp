@@ -74,8 +74,7 @@ Win32WindowSystem::~Win32WindowSystem() {
   if (message_font_ != nullptr) DeleteObject(message_font_);
 }
 
-void Win32WindowSystem::RegisterFormClass(const WindowLook& look) {
-  if (form_class_registered_) return;
+void Win32WindowSystem::RegisterFormClass(const FormClassLook& look) {
   WNDCLASSEXA form_class{};
   form_class.cbSize = sizeof(form_class);
   form_class.lpfnWndProc = WindowProc;
@@ -85,7 +84,7 @@ void Win32WindowSystem::RegisterFormClass(const WindowLook& look) {
   // The class keeps its brush for the life of the process.
   form_class.hbrBackground = CreateSolidBrush(look.background);
   form_class.lpszClassName = kFormClass;
-  form_class_registered_ = RegisterClassExA(&form_class) != 0;
+  RegisterClassExA(&form_class);
 }
 
 LRESULT CALLBACK Win32WindowSystem::WindowProc(HWND window, UINT message, WPARAM wparam,
@@ -202,7 +201,6 @@ HWND Win32WindowSystem::CreateBound(DWORD ex_style, const char* window_class,
 
 WindowHandle Win32WindowSystem::CreateFormWindow(const FormWindowParams& params,
                                                  MessageTarget* target) {
-  RegisterFormClass(params.look);
   return Handle(CreateBound(ExStyleOf(params.look), kFormClass, params.caption,
                             StyleOf(params.look), params.normal_placement, nullptr, target));
 }
@@ -265,10 +263,11 @@ void Win32WindowSystem::EnableWindow(WindowHandle window, bool enable) {
 WindowHandle Win32WindowSystem::GetActiveWindow() { return Handle(::GetActiveWindow()); }
 
 void Win32WindowSystem::SetActiveWindow(WindowHandle window) {
-  // Activating again after a box means being the foreground window again;
-  // the program took the last input, so the system lets it.
-  SetForegroundWindow(Hwnd(window));
   ::SetActiveWindow(Hwnd(window));
+}
+
+void Win32WindowSystem::SetForegroundWindow(WindowHandle window) {
+  ::SetForegroundWindow(Hwnd(window));
 }
 
 WindowHandle Win32WindowSystem::GetFocus() { return Handle(::GetFocus()); }
@@ -390,28 +389,26 @@ void Win32WindowSystem::KillTimer(WindowHandle window, std::uint32_t id) {
   ::KillTimer(Hwnd(window), id);
 }
 
-PumpResult Win32WindowSystem::PumpMessage(WindowHandle dialog) {
-  MSG msg;
-  if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return PumpResult::kEmpty;
-  if (msg.message == WM_QUIT) return PumpResult::kQuit;
-  if (dialog != 0) {
-    HWND dialog_window = Hwnd(dialog);
-    const bool in_dialog = msg.hwnd == dialog_window || IsChild(dialog_window, msg.hwnd);
-    if (in_dialog && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN)) {
-      auto* binding =
-          reinterpret_cast<Binding*>(GetWindowLongPtrA(dialog_window, GWLP_USERDATA));
-      Message key{MessageKind::kDialogKey};
-      key.key = static_cast<VirtualKey>(msg.wParam);
-      key.shift = ShiftNow(msg.lParam);
-      if (binding != nullptr && binding->target->HandleMessage(key).handled) {
-        return PumpResult::kDispatched;
-      }
-    }
-    if (IsDialogMessageA(dialog_window, &msg)) return PumpResult::kDispatched;
+PeekResult Win32WindowSystem::PeekMessage(PeekedMessage* message) {
+  if (!PeekMessageA(&held_, nullptr, 0, 0, PM_REMOVE)) return PeekResult::kEmpty;
+  if (held_.message == WM_QUIT) return PeekResult::kQuit;
+  *message = PeekedMessage{};
+  message->top_level = Handle(held_.hwnd != nullptr ? GetAncestor(held_.hwnd, GA_ROOT) : nullptr);
+  if (held_.message == WM_KEYDOWN || held_.message == WM_SYSKEYDOWN) {
+    message->key_press = true;
+    message->key = static_cast<VirtualKey>(held_.wParam);
+    message->shift = ShiftNow(held_.lParam);
   }
-  TranslateMessage(&msg);
-  DispatchMessageA(&msg);
-  return PumpResult::kDispatched;
+  return PeekResult::kMessage;
+}
+
+bool Win32WindowSystem::IsDialogMessage(WindowHandle dialog) {
+  return IsDialogMessageA(Hwnd(dialog), &held_) != FALSE;
+}
+
+void Win32WindowSystem::DispatchMessage() {
+  TranslateMessage(&held_);
+  DispatchMessageA(&held_);
 }
 
 void Win32WindowSystem::WaitMessage() { ::WaitMessage(); }

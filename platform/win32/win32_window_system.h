@@ -3,8 +3,11 @@
 
 #include <windows.h>
 
-// The interface's name is the system's too; here it means the interface.
+// The interface's names are the system's too; here they mean the interface.
 #undef MessageBox
+#undef PeekMessage
+#undef IsDialogMessage
+#undef DispatchMessage
 
 #include "platform/window_system.h"
 
@@ -17,6 +20,7 @@ class Win32WindowSystem final : public WindowSystem {
   Win32WindowSystem(const Win32WindowSystem&) = delete;
   Win32WindowSystem& operator=(const Win32WindowSystem&) = delete;
 
+  void RegisterFormClass(const FormClassLook& look) override;
   WindowHandle CreateFormWindow(const FormWindowParams& params,
                                 MessageTarget* target) override;
   WindowHandle CreateInfoBoxWindow(const InfoBoxContents& contents, MessageTarget* target) override;
@@ -29,6 +33,7 @@ class Win32WindowSystem final : public WindowSystem {
   void EnableWindow(WindowHandle window, bool enable) override;
   WindowHandle GetActiveWindow() override;
   void SetActiveWindow(WindowHandle window) override;
+  void SetForegroundWindow(WindowHandle window) override;
   WindowHandle GetFocus() override;
   void FocusButton(WindowHandle box, std::uint32_t id) override;
   void Invalidate(WindowHandle window, bool erase) override;
@@ -50,7 +55,9 @@ class Win32WindowSystem final : public WindowSystem {
   bool SetTimer(WindowHandle window, std::uint32_t id, std::uint32_t interval_ms) override;
   void KillTimer(WindowHandle window, std::uint32_t id) override;
 
-  PumpResult PumpMessage(WindowHandle dialog) override;
+  PeekResult PeekMessage(PeekedMessage* message) override;
+  bool IsDialogMessage(WindowHandle dialog) override;
+  void DispatchMessage() override;
   void WaitMessage() override;
   void PostQuitMessage(int code) override;
 
@@ -70,13 +77,12 @@ class Win32WindowSystem final : public WindowSystem {
                 LPARAM lparam);
   HWND CreateBound(DWORD ex_style, const char* window_class, const std::string& caption,
                    DWORD style, const Rect& r, HWND owner, MessageTarget* target);
-  void RegisterFormClass(const WindowLook& look);
   HFONT MessageFont();
 
   HINSTANCE instance_;
-  bool form_class_registered_ = false;
   HDC paint_dc_ = nullptr;  // set while a paint or erase message is handled
   HFONT message_font_ = nullptr;
+  MSG held_{};  // the message PeekMessage took, until it is handled
 };
 
 }  // namespace vcl

@@ -160,8 +160,10 @@ EDITS = [
          "the error box is shown with the screen out of the top-most band"),
     Edit("platform/application.cpp",
          """  EnableTaskWindows(disabled);
-  if (active != 0) Ws().SetActiveWindow(active);""",
-         """  if (active != 0) Ws().SetActiveWindow(active);""",
+  ActivateAgain(active);
+}""",
+         """  ActivateAgain(active);
+}""",
          "the windows disabled for the error box are enabled again"),
 
     # --- Command line (platform/command_line.cpp, screen/unit1.cpp) ---
@@ -318,6 +320,12 @@ EDITS = [
   Timer1->SetEnabled(false);""",
          """void TForm1::GrayClick(vcl::TObject* /*Sender*/) {""",
          "choosing a colour stops the animation"),
+
+    # --- Dialog keys (platform/application.cpp) ---
+    Edit("platform/application.cpp",
+         """      if (dialog_target->HandleMessage(key).handled) return true;""",
+         """      dialog_target->HandleMessage(key);""",
+         "a key the dialog's object handles goes no further, to the system's dialog keys"),
 
     # --- Information box (platform/info_box.cpp) ---
     Edit("platform/info_box.cpp",
