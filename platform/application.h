@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/focus_owner.h"
 #include "platform/form.h"
 #include "platform/system_services.h"
 #include "platform/types.h"
@@ -57,8 +58,8 @@ class TApplication {
 
   // A window of a form received the keyboard focus.
   void FocusReceived(FocusOwner& owner);
-  FocusOwner* FocusedForm() const { return focused_; }
-  void SetFocusedForm(FocusOwner* owner) { focused_ = owner; }
+  FocusOwner* FocusedOwner() const { return focused_; }
+  void SetFocusedOwner(FocusOwner* owner) { focused_ = owner; }
 
   // The error report for an exception that escaped a handler.
   void HandleException(const std::exception& error);

@@ -1,5 +1,7 @@
 #include "platform/form.h"
 
+#include <utility>
+
 #include "platform/application.h"
 #include "platform/menu.h"
 #include "platform/timer.h"
@@ -7,8 +9,8 @@
 
 namespace vcl {
 
-TForm::TForm(TApplication& application)
-    : TComponent("Form1"), application_(application) {}
+TForm::TForm(TApplication& application, std::string name)
+    : TComponent(std::move(name)), application_(application) {}
 
 TForm::~TForm() {
   // Components first: the timer is stopped while its window still exists.

@@ -45,15 +45,15 @@ struct MenuEntry {
   bool separator = false;
 };
 
-// The message font as the system measures it: the width of the 52 letters
-// "A".."Z", "a".."z" side by side, and the character height.
-struct FontMeasures {
+// The message font's extent as the system measures it: the width of the 52
+// letters "A".."Z", "a".."z" side by side, and the character height.
+struct FontExtent {
   int alphabet_width = 0;
   int height = 0;
 };
 
 // The font's dialog base units: the average character width and height.
-struct FontMetrics {
+struct DialogBaseUnits {
   int average_char_width = 0;
   int char_height = 0;
 };
@@ -141,7 +141,7 @@ class WindowSystem {
   virtual void SendCancelMode(WindowHandle window) = 0;
 
   // Information box measures, in the system's message-box font.
-  virtual FontMeasures MessageFontMeasures() = 0;
+  virtual FontExtent MessageFontExtent() = 0;
   // The text as the box's text control lays it out in the message font.
   virtual Size MeasureText(const std::string& text, int max_width) = 0;
   virtual int IconSize(SystemIcon icon) = 0;

@@ -25,7 +25,7 @@ void Unit1Initialize(vcl::TApplication& application) {
   });
 }
 
-TForm1::TForm1(vcl::TApplication& application) : vcl::TForm(application) {}
+TForm1::TForm1(vcl::TApplication& application) : vcl::TForm(application, "Form1") {}
 
 void TForm1::FormCreate(vcl::TObject* /*Sender*/) {
   HomePage = kHomePage;

@@ -58,7 +58,7 @@ TEST(Layout, FitsHalfTheScreenWidensForALongWordAndGrowsWithLines) {
 
 TEST(Layout, CentresTheFramedBoxWithMarginsFromTheFont) {
   vcl::InfoBoxMeasures m;
-  m.font = {6, 13};
+  m.base_units = {6, 13};
   m.text = {300, 52};
   m.icon_size = 32;
   m.frame = {3, 22, 3, 3};

@@ -149,7 +149,7 @@ class SimWindowSystem : public WindowSystem {
   Rect MonitorRect(WindowHandle) override { return screen; }
   WindowHandle GetCapture() override { return capture; }
   void SendCancelMode(WindowHandle window) override;
-  FontMeasures MessageFontMeasures() override { return {6 * 52, 13}; }
+  FontExtent MessageFontExtent() override { return {6 * 52, 13}; }
   // Text in a fixed-width model: 6 pixels a character, 13 a line, tabs to
   // every 8th column, lines broken at CR and wrapped at spaces.
   Size MeasureText(const std::string& text, int max_width) override;

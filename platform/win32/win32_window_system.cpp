@@ -325,7 +325,7 @@ HFONT Win32WindowSystem::MessageFont() {
   return message_font_;
 }
 
-FontMeasures Win32WindowSystem::MessageFontMeasures() {
+FontExtent Win32WindowSystem::MessageFontExtent() {
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, MessageFont());
   TEXTMETRICA tm{};

@@ -43,7 +43,7 @@ class Win32WindowSystem final : public WindowSystem {
   WindowHandle GetCapture() override;
   void SendCancelMode(WindowHandle window) override;
 
-  FontMeasures MessageFontMeasures() override;
+  FontExtent MessageFontExtent() override;
   Size MeasureText(const std::string& text, int max_width) override;
   int IconSize(SystemIcon icon) override;
   FrameInsets FrameOf(FrameKind frame) override;

@@ -353,12 +353,12 @@ EDITS = [
 """,
          "the screen takes no input while a box is open"),
     Edit("platform/info_box.cpp",
-         """    app_.SetFocusedForm(remembered);
+         """    app_.SetFocusedOwner(remembered);
     app_.EnableTaskWindows(disabled);
     ws.ShowWindow(handle_, kSwHide);""",
          """    app_.EnableTaskWindows(disabled);
     ws.ShowWindow(handle_, kSwHide);
-    app_.SetFocusedForm(remembered);""",
+    app_.SetFocusedOwner(remembered);""",
          "the remembered form is focused again before the box goes"),
     Edit("platform/info_box.cpp",
          """    ws.DestroyWindow(handle_);
