@@ -88,7 +88,7 @@ TEST(ErrorReport, EachPlaceThatCallsAHandlerReportsAndGoesOn) {
 
 TEST(ErrorReport, AtStartUpTheBoxIsOwnedByTheHiddenScreenAndTheStartGoesOn) {
   ScriptedSim sim;
-  sim.fail_registry_call = 5;  // setting "prisoten"
+  sim.registry.fail_call = 5;  // setting "prisoten"
   std::vector<vcl::WindowHandle> buttons_during;
   bool screen_visible_during = true;
   sim.Then([&](ScriptedSim& s) {

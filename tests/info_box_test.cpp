@@ -58,7 +58,7 @@ TEST(Layout, FitsHalfTheScreenWidensForALongWordAndGrowsWithLines) {
 
 TEST(Layout, CentresTheFramedBoxWithMarginsFromTheFont) {
   vcl::InfoBoxMeasures m;
-  m.font = {6, 13};
+  m.base_units = {6, 13};
   m.text = {300, 52};
   m.icon_size = 32;
   m.frame = {3, 22, 3, 3};
@@ -146,11 +146,12 @@ TEST(InfoBox, OpensInFrontOfADisabledNonTopMostScreenAndRestoresIt) {
   EXPECT_EQ(CountInLog(run.sim, "DestroyInfoBox"), 1);
 
   // Closing: enabled as the box goes, the box destroyed, back on top, activated.
-  ASSERT_GE(run.sim.log.size(), run.log_mark + 5);
+  ASSERT_GE(run.sim.log.size(), run.log_mark + 6);
   const std::vector<std::string> closing(run.sim.log.begin() + run.log_mark,
-                                         run.sim.log.begin() + run.log_mark + 5);
+                                         run.sim.log.begin() + run.log_mark + 6);
   EXPECT_EQ(closing, (std::vector<std::string>{"EnableWindow 1", "ShowBox 0", "DestroyInfoBox",
-                                               "SetTopmost 1", "SetActiveWindow"}));
+                                               "SetTopmost 1", "SetForegroundWindow",
+                                               "SetActiveWindow"}));
 }
 
 TEST(InfoBox, DismissingKeysAndButtons) {

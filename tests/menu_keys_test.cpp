@@ -148,7 +148,7 @@ TEST(Menu, CancelledMenuRunsNothing) {
   RunProgram(sim);
   EXPECT_EQ(sim.ScreenFills().size(), fills_before);
   EXPECT_EQ(CountInLog(sim, "SetTimer 500"), 0);
-  EXPECT_EQ(sim.shell_calls.size(), 0u);
+  EXPECT_EQ(sim.shell.calls.size(), 0u);
 }
 
 TEST(Keys, OnlyEscReleaseEndsTheProgram) {

@@ -123,8 +123,10 @@ int ScriptedSim::Run() {
   VersionText.clear();
   NoWelcome = false;
   on_idle = [this] { RunNext(); };
+  process.log = &log;
+  shell.log = &log;
   try {
-    Vexo(*this);
+    Vexo({*this, registry, process, shell});
   } catch (const SimExit& exit) {
     return exit.code;
   }

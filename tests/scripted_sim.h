@@ -7,6 +7,9 @@
 #include <functional>
 #include <string>
 
+#include "platform/sim/sim_process.h"
+#include "platform/sim/sim_registry.h"
+#include "platform/sim/sim_shell.h"
 #include "platform/sim/sim_window_system.h"
 #include "screen/unit1.h"
 
@@ -40,6 +43,11 @@ class ScriptedSim : public vcl::SimWindowSystem {
   // Runs the program block from a fresh program state; the exit code.
   int Run();
 
+  // ----- The rest of the simulated system -----
+  vcl::SimRegistry registry;
+  vcl::SimProcess process;
+  vcl::SimShell shell;
+
   // ----- Views -----
   bool script_ran_out = false;
   vcl::WindowHandle FormWindow() const;  // the test screen: the first form made
@@ -61,7 +69,7 @@ inline int RunProgram(ScriptedSim& sim) { return sim.Run(); }
 // Starts without the welcome box in the way.
 inline ScriptedSim NoWelcomeSim() {
   ScriptedSim sim;
-  sim.command_line = "Vexo.exe no_welcome";
+  sim.process.command_line = "Vexo.exe no_welcome";
   return sim;
 }
 

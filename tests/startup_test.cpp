@@ -49,9 +49,9 @@ TEST(StartUp, CreatesHiddenGoesTopMostThenShowsMaximisedOnce) {
   ScriptedSim sim = NoWelcomeSim();
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);
-  std::vector<std::string> start(sim.log.begin(), sim.log.begin() + 3);
-  EXPECT_EQ(start, (std::vector<std::string>{"CreateFormWindow 256", "SetTopmost 1",
-                                             "ShowWindow 3"}));
+  std::vector<std::string> start(sim.log.begin(), sim.log.begin() + 4);
+  EXPECT_EQ(start, (std::vector<std::string>{"RegisterFormClass", "CreateFormWindow 256",
+                                             "SetTopmost 1", "ShowWindow 3"}));
   EXPECT_EQ(CountInLog(sim, "ShowWindow 3"), 1);
 }
 
@@ -64,7 +64,7 @@ TEST(StartUp, ShowRequestDecidesHowTheScreenFirstShows) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.show.value_or(-1));
     ScriptedSim sim = NoWelcomeSim();
-    sim.startup_show = c.show;
+    sim.process.startup_show = c.show;
     sim.ThenRestoreFromTaskbar();
     sim.ThenKeyRelease(vcl::kVkEscape);
     EXPECT_EQ(RunProgram(sim), 0);
@@ -74,7 +74,7 @@ TEST(StartUp, ShowRequestDecidesHowTheScreenFirstShows) {
 
 TEST(StartUp, MinimisedStartShowsNothingUntilRestoredThenTheNormalPlacementAndWelcome) {
   ScriptedSim sim;
-  sim.startup_show = vcl::kSwShowMinNoActive;
+  sim.process.startup_show = vcl::kSwShowMinNoActive;
   int boxes_before_restore = -1;
   ScriptedSim::Window before;
   ScriptedSim::Window after;
@@ -132,12 +132,12 @@ TEST(Activation, FirstArgumentDecidesTheWelcome) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.command_line);
     ScriptedSim sim;
-    sim.command_line = c.command_line;
+    sim.process.command_line = c.command_line;
     sim.ThenKeyPress(vcl::kVkReturn);
     sim.ThenKeyRelease(vcl::kVkEscape);
     EXPECT_EQ(RunProgram(sim), 0);
     EXPECT_EQ(WelcomeBoxes(sim), c.boxes);
-    EXPECT_EQ(sim.reg_calls.size(), 14u) << "the registry is written either way";
+    EXPECT_EQ(sim.registry.calls.size(), 14u) << "the registry is written either way";
   }
 }
 
@@ -278,7 +278,8 @@ TEST(TaskbarEntry, TheScreenBearsItWithNothingVisibleAndTheShellCanMinimiseIt) {
   const vcl::WindowLook& look = sim.Screen().look;
   EXPECT_EQ(look.frame, vcl::FrameKind::kNone);
   EXPECT_TRUE(look.taskbar_entry);
-  EXPECT_EQ(look.pointer, vcl::PointerShape::kArrow);
+  ASSERT_TRUE(sim.form_class.has_value());
+  EXPECT_EQ(sim.form_class->pointer, vcl::PointerShape::kArrow);
   EXPECT_EQ(minimised.state, TWindowState::wsMinimized);
   EXPECT_TRUE(other_program_active);
   EXPECT_EQ(restored.state, TWindowState::wsMaximized);

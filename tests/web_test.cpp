@@ -19,7 +19,7 @@ TEST(Web, BothEntriesOpenTheHomePageThenMinimise) {
     for (const char* entry : kWebEntries) {
       SCOPED_TRACE(std::string(entry) + (shell_fails ? ", no browser" : ""));
       ScriptedSim sim = NoWelcomeSim();
-      sim.shell_fails = shell_fails;
+      sim.shell.fails = shell_fails;
       sim.ThenRightClick({10, 10});
       sim.ThenChoose(entry);
       TWindowState state{};
@@ -28,8 +28,8 @@ TEST(Web, BothEntriesOpenTheHomePageThenMinimise) {
       sim.ThenKeyRelease(vcl::kVkEscape);
       EXPECT_EQ(RunProgram(sim), 0);
 
-      ASSERT_EQ(sim.shell_calls.size(), 1u);
-      const auto& call = sim.shell_calls[0];
+      ASSERT_EQ(sim.shell.calls.size(), 1u);
+      const auto& call = sim.shell.calls[0];
       EXPECT_EQ(call.owner, 0u);
       EXPECT_FALSE(call.operation.has_value());
       EXPECT_EQ(call.file, std::optional<std::string>("http://www.korvanta.example/eng/"));
@@ -88,7 +88,7 @@ TEST(Web, MinimisesAgainAfterARestoreButNeverAsksTwice) {
   sim.ThenRestoreFromTaskbar();
   sim.ThenKeyRelease(vcl::kVkEscape);
   EXPECT_EQ(RunProgram(sim), 0);
-  EXPECT_EQ(sim.shell_calls.size(), 2u);
+  EXPECT_EQ(sim.shell.calls.size(), 2u);
   EXPECT_EQ(CountInLog(sim, "ShowWindow 6"), 2);
 }
 

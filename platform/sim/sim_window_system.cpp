@@ -28,7 +28,6 @@ bool Contains(const Rect& r, Point p) {
 }  // namespace
 
 SimWindowSystem::SimWindowSystem() : other_program(0x10) {
-  registry["HKCU"];
   // The program the user started this one from: visible, active, and
   // ready to take the activation back.
   Window other;
@@ -121,8 +120,6 @@ void SimWindowSystem::Deliver(WindowHandle dialog, const Posted& posted) {
 }
 
 void SimWindowSystem::DialogManager(WindowHandle dialog, const Posted& posted) {
-  // A key pressed in a dialog goes to the dialog's own object first.
-  if (Send(dialog, posted.message).handled) return;
   // IsDialogMessage: Enter presses the default button (IDOK for a window
   // that is no dialog class), Esc and Ctrl+Break (VK_CANCEL) send IDCANCEL,
   // whatever Shift or Ctrl; Space holds down the focused push button. With
@@ -148,32 +145,73 @@ void SimWindowSystem::DialogManager(WindowHandle dialog, const Posted& posted) {
   }
 }
 
-bool SimWindowSystem::DispatchOne(WindowHandle dialog) {
+std::optional<SimWindowSystem::Posted> SimWindowSystem::TakeMessage() {
   if (!queue_.empty()) {
     const Posted posted = queue_.front();
     queue_.pop_front();
-    Deliver(dialog, posted);
-    return true;
+    return posted;
   }
   // WM_PAINT comes when no posted message is left.
-  const std::vector<WindowHandle> order = z_order;
-  for (WindowHandle w : order) {
+  for (WindowHandle w : z_order) {
     const Window& win = windows.at(w);
     if (IsOurs(w) && win.visible && win.needs_paint && win.state != TWindowState::wsMinimized) {
-      PaintNow(w);
-      return true;
+      Posted paint{w, Message{MessageKind::kPaint}, Input::kNone};
+      paint.paint = true;
+      return paint;
     }
   }
-  return false;
+  return std::nullopt;
 }
 
-PumpResult SimWindowSystem::PumpMessage(WindowHandle dialog) {
+void SimWindowSystem::Handle(WindowHandle dialog, const Posted& posted) {
+  if (posted.paint) {
+    if (IsOurs(posted.window) && windows.at(posted.window).needs_paint) PaintNow(posted.window);
+    return;
+  }
+  Deliver(dialog, posted);
+}
+
+bool SimWindowSystem::DispatchOne(WindowHandle dialog) {
+  const std::optional<Posted> posted = TakeMessage();
+  if (!posted) return false;
+  Handle(dialog, *posted);
+  return true;
+}
+
+PeekResult SimWindowSystem::PeekMessage(PeekedMessage* message) {
+  held_.reset();
   // WM_QUIT comes once no posted message is left.
   if (queue_.empty() && quit_posted_) {
     quit_posted_ = false;
-    return PumpResult::kQuit;
+    return PeekResult::kQuit;
   }
-  return DispatchOne(dialog) ? PumpResult::kDispatched : PumpResult::kEmpty;
+  held_ = TakeMessage();
+  if (!held_) return PeekResult::kEmpty;
+  *message = PeekedMessage{};
+  if (IsOurs(held_->window)) message->top_level = TopLevelOf(held_->window);
+  if (held_->input == Input::kKeyDown) {
+    message->key_press = true;
+    message->key = held_->message.key;
+    message->shift = held_->message.shift;
+  }
+  return PeekResult::kMessage;
+}
+
+bool SimWindowSystem::IsDialogMessage(WindowHandle dialog) {
+  // The dialog manager takes every message of the dialog's and its
+  // controls', and handles the dialog keys among them.
+  if (!held_ || !IsOurs(held_->window) || TopLevelOf(held_->window) != dialog) return false;
+  const Posted posted = *held_;
+  held_.reset();
+  Handle(dialog, posted);
+  return true;
+}
+
+void SimWindowSystem::DispatchMessage() {
+  if (!held_) return;
+  const Posted posted = *held_;
+  held_.reset();
+  Handle(0, posted);
 }
 
 void SimWindowSystem::Idle() {
@@ -205,8 +243,8 @@ void SimWindowSystem::EraseNow(WindowHandle window) {
   painting_ = erasing_ = false;
   if (!result.handled) {
     // DefWindowProc erases with the class brush.
-    fills.push_back({now, window, w.look.background, true, true});
-    w.shown_color = w.look.background;
+    fills.push_back({now, window, form_class->background, true, true});
+    w.shown_color = form_class->background;
   }
 }
 
@@ -258,13 +296,16 @@ WindowHandle SimWindowSystem::NewWindow(Window window) {
   return h;
 }
 
-void SimWindowSystem::ExitProcess(int code) {
-  log.push_back("ExitProcess " + std::to_string(code));
-  throw SimExit{code};
+void SimWindowSystem::RegisterFormClass(const FormClassLook& look) {
+  log.push_back("RegisterFormClass");
+  // A class name is registered once; a second registration fails.
+  if (!form_class) form_class = look;
 }
 
 WindowHandle SimWindowSystem::CreateFormWindow(const FormWindowParams& params,
                                                MessageTarget* target) {
+  // CreateWindowEx fails for a class that was never registered.
+  if (!form_class) return 0;
   Window w;
   w.kind = Kind::kForm;
   w.target = target;
@@ -577,6 +618,14 @@ void SimWindowSystem::SetActiveWindow(WindowHandle window) {
   if (CanActivate(window)) Activate(window);
 }
 
+void SimWindowSystem::SetForegroundWindow(WindowHandle window) {
+  log.push_back("SetForegroundWindow");
+  // The foreground lock: a thread that is in the foreground may hand it on.
+  // The lock's other grants (the last input, a lapsed timeout) are not
+  // imitated, so from the background the call changes nothing.
+  if (IsOurs(active) && CanActivate(window)) Activate(window);
+}
+
 void SimWindowSystem::FocusButton(WindowHandle box, std::uint32_t id) {
   for (const auto& [h, w] : windows) {
     if (w.kind == Kind::kButton && w.owner == box && w.id == id && !w.destroyed) {
@@ -799,15 +848,6 @@ void SimWindowSystem::MessageBox(WindowHandle owner, const std::string& text,
   }
   windows.at(h).destroyed = true;
   z_order.erase(std::find(z_order.begin(), z_order.end(), h));
-}
-
-void SimWindowSystem::ShellExecute(WindowHandle owner, const char* operation, const char* file,
-                                   const char* parameters, const char* directory,
-                                   int show_command) {
-  auto text = [](const char* s) { return s ? std::optional<std::string>(s) : std::nullopt; };
-  shell_calls.push_back({owner, text(operation), text(file), text(parameters), text(directory),
-                         show_command});
-  log.push_back(shell_fails ? "ShellExecute failed" : "ShellExecute");
 }
 
 }  // namespace vcl
