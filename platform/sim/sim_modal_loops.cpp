@@ -1,0 +1,93 @@
+// The system's modal loops: the pop-up menu's and the message box's.
+#include "platform/sim/sim_window_system.h"
+
+#include <algorithm>
+
+namespace vcl {
+
+// ----- Menus -----
+
+MenuHandle SimWindowSystem::CreatePopupMenu(const std::vector<MenuEntry>& entries) {
+  const MenuHandle h = next_handle_++;
+  menu_entries_[h] = entries;
+  return h;
+}
+
+void SimWindowSystem::DestroyMenu(MenuHandle menu) {
+  menu_entries_.erase(menu);
+  log.push_back("DestroyMenu");
+}
+
+void SimWindowSystem::TrackPopupMenu(MenuHandle menu, Point p, WindowHandle owner) {
+  menus.push_back({p, owner, menu_entries_.at(menu)});
+  log.push_back("MenuOpen");
+  menu_open = true;
+  menu_choice_.reset();
+  // The menu's own loop: posted messages, ticks and paints go on.
+  while (!menu_choice_ && !quit_posted_) {
+    if (!DispatchOne(0)) Idle();
+  }
+  menu_open = false;
+  log.push_back("MenuClosed");
+  // The choice is posted: it comes after the menu has closed and after the
+  // message that opened the menu has been handled.
+  if (menu_choice_) {
+    for (const MenuEntry& entry : menu_entries_.at(menu)) {
+      if (!entry.separator && entry.caption == *menu_choice_) {
+        Message m{MessageKind::kCommand};
+        m.id = entry.command;
+        Post(owner, m);
+      }
+    }
+  }
+  menu_choice_.reset();
+}
+
+// ----- The message box -----
+
+void SimWindowSystem::MessageBox(WindowHandle owner, const std::string& text,
+                                 const std::string& caption, std::uint32_t flags) {
+  log.push_back("MessageBox");
+  // A modal dialog: it disables its owner while it runs and enables it
+  // again before it is destroyed, so that the activation goes back to the
+  // owner (DialogBox, EndDialog). An owner that was disabled already stays
+  // so, and the activation then goes to the next window.
+  const bool disables_owner = owner != 0 && IsWindowEnabled(owner);
+  if (disables_owner) SetEnabled(owner, false);
+  Window box;
+  box.kind = Kind::kMessageBox;
+  box.owner = owner;
+  box.caption = caption;
+  box.text = text;
+  box.visible = true;
+  box.topmost = owner != 0 && windows.at(owner).topmost;
+  const WindowHandle h = NewWindow(box);
+  message_boxes.push_back({owner, text, caption, flags, h});
+  Activate(h);
+  dismiss_message_box_ = false;
+  while (!dismiss_message_box_ && !quit_posted_) {
+    if (!DispatchOne(0)) Idle();
+  }
+  dismiss_message_box_ = false;
+  if (disables_owner) SetEnabled(owner, true);
+  // EndDialog hides the box without activating anything, then hands the
+  // activation to the owner, shown or hidden, enabled or not; only an
+  // ownerless box lets the system pick the next window (Wine's and
+  // ReactOS's EndDialog).
+  const bool was_active = active == h;
+  Window& shown = windows.at(h);
+  shown.visible = false;
+  if (focus == h) focus = 0;
+  Uncover(h);
+  if (was_active) {
+    if (owner != 0) {
+      Activate(owner);
+    } else {
+      ActivateOtherWindow(h);
+    }
+  }
+  windows.at(h).destroyed = true;
+  z_order.erase(std::find(z_order.begin(), z_order.end(), h));
+}
+
+}  // namespace vcl

@@ -1,0 +1,426 @@
+// Windows and their order: the top-most band, owned windows, showing and
+// hiding; activation and the keyboard focus; where a window is on the screen.
+#include "platform/sim/sim_window_system.h"
+
+#include <algorithm>
+
+namespace vcl {
+
+namespace {
+
+bool Contains(const Rect& r, Point p) {
+  return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
+}
+
+}  // namespace
+
+// ----- Windows -----
+
+WindowHandle SimWindowSystem::NewWindow(Window window) {
+  const WindowHandle h = next_handle_++;
+  const bool top_level = window.kind != Kind::kButton;
+  windows[h] = std::move(window);
+  if (top_level) {
+    z_order.insert(z_order.begin(), h);
+    Restack();
+  }
+  return h;
+}
+
+void SimWindowSystem::RegisterFormClass(const FormClassLook& look) {
+  log.push_back("RegisterFormClass");
+  // A class name is registered once; a second registration fails.
+  if (!form_class) form_class = look;
+}
+
+WindowHandle SimWindowSystem::CreateFormWindow(const FormWindowParams& params,
+                                               MessageTarget* target) {
+  // CreateWindowEx fails for a class that was never registered.
+  if (!form_class) return 0;
+  Window w;
+  w.kind = Kind::kForm;
+  w.target = target;
+  w.caption = params.caption;
+  w.look = params.look;
+  w.normal_placement = params.normal_placement;
+  const WindowHandle h = NewWindow(w);
+  log.push_back("CreateFormWindow " + std::to_string(h));
+  return h;
+}
+
+WindowHandle SimWindowSystem::CreateInfoBoxWindow(const InfoBoxContents& contents,
+                                                  MessageTarget* target) {
+  Window w;
+  w.kind = Kind::kInfoBox;
+  w.target = target;
+  w.owner = contents.owner;
+  w.caption = contents.title;
+  w.text = contents.text;
+  w.look.frame = contents.frame;
+  w.box = contents;
+  // An owned window shares its owner's band.
+  w.topmost = contents.owner != 0 && windows.at(contents.owner).topmost;
+  const WindowHandle h = NewWindow(w);
+  Window button;
+  button.kind = Kind::kButton;
+  button.owner = h;
+  button.visible = true;
+  button.caption = contents.button.caption;
+  button.id = contents.button.id;
+  windows.at(h).button = NewWindow(button);
+  log.push_back("CreateInfoBoxWindow");
+  return h;
+}
+
+void SimWindowSystem::DestroyWindow(WindowHandle window) {
+  Window& w = windows.at(window);
+  log.push_back(w.kind == Kind::kInfoBox ? "DestroyInfoBox" : "DestroyFormWindow");
+  // Owned windows and controls go first.
+  for (auto& [h, other] : windows) {
+    if (other.owner == window && !other.destroyed) {
+      if (other.kind == Kind::kButton) {
+        other.destroyed = true;
+        if (focus == h) focus = 0;
+      } else {
+        DestroyWindow(h);
+      }
+    }
+  }
+  for (auto it = timers_.begin(); it != timers_.end();) {
+    it = it->first.first == window ? timers_.erase(it) : std::next(it);
+  }
+  // Destroying a shown window hides it first, with what hiding does.
+  if (w.visible) Hide(window);
+  // The record stays, so that tests can read what the window showed last.
+  w.destroyed = true;
+  w.target = nullptr;
+  z_order.erase(std::remove(z_order.begin(), z_order.end(), window), z_order.end());
+  if (focus == window) focus = 0;
+  if (active == window) active = 0;
+}
+
+std::vector<WindowHandle> SimWindowSystem::ThreadWindows() {
+  std::vector<WindowHandle> ours;
+  for (WindowHandle w : z_order) {
+    if (IsOurs(w)) ours.push_back(w);
+  }
+  return ours;
+}
+
+void SimWindowSystem::SetState(WindowHandle window, TWindowState state) {
+  windows.at(window).state = state;
+  Message m{MessageKind::kSize};
+  m.state = state;
+  Send(window, m);
+}
+
+void SimWindowSystem::Hide(WindowHandle window) {
+  Window& w = windows.at(window);
+  w.visible = false;
+  if (focus == window || TopLevelOf(focus) == window) focus = 0;
+  Uncover(window);
+  // Hiding the active window activates another: its owner when it can be,
+  // else the next one below, as WINPOS_ActivateOtherWindow does.
+  if (active == window) ActivateOtherWindow(window);
+}
+
+void SimWindowSystem::Minimize(WindowHandle window) {
+  Window& w = windows.at(window);
+  if (w.state == TWindowState::wsMinimized) return;
+  w.restore_to_maximized = w.state == TWindowState::wsMaximized;
+  Uncover(window);
+  SetState(window, TWindowState::wsMinimized);
+  // A minimised window goes to the bottom of its band, and the next
+  // window is activated (SW_MINIMIZE).
+  z_order.erase(std::find(z_order.begin(), z_order.end(), window));
+  z_order.push_back(window);
+  Restack();
+  const bool was_active = active == window || (IsOurs(active) && windows.at(active).owner == window);
+  if (was_active) ActivateOtherWindow(window);
+}
+
+void SimWindowSystem::Restore(WindowHandle window) {
+  Window& w = windows.at(window);
+  if (w.state != TWindowState::wsMinimized) return;
+  SetState(window, w.restore_to_maximized ? TWindowState::wsMaximized : TWindowState::wsNormal);
+  // A window that comes back is erased at once and painted later.
+  EraseNow(window);
+  w.needs_paint = true;
+}
+
+void SimWindowSystem::ShowWindow(WindowHandle window, int cmd) {
+  Window& w = windows.at(window);
+  log.push_back(std::string(w.kind == Kind::kInfoBox ? "ShowBox " : "ShowWindow ") +
+                std::to_string(cmd));
+  if (cmd == kSwHide) {
+    if (w.visible) Hide(window);
+    return;
+  }
+  const bool was_visible = w.visible;
+  const bool was_minimized = w.state == TWindowState::wsMinimized;
+  w.visible = true;
+  switch (cmd) {
+    case kSwMinimize:
+      if (!was_visible) w.state = TWindowState::wsNormal;
+      Minimize(window);
+      return;
+    case kSwShowMinNoActive:
+      SetState(window, TWindowState::wsMinimized);
+      return;
+    case kSwShowMinimized:
+      SetState(window, TWindowState::wsMinimized);
+      Activate(window);
+      return;
+    case kSwRestore:
+      if (was_minimized) {
+        Restore(window);
+        Activate(window);
+        return;
+      }
+      SetState(window, TWindowState::wsNormal);
+      break;
+    case kSwShowMaximized:
+      SetState(window, TWindowState::wsMaximized);
+      break;
+    default:  // SW_SHOWNORMAL and the rest show the normal placement
+      SetState(window, TWindowState::wsNormal);
+      break;
+  }
+  // Showing a window erases it at once (RDW_ERASENOW) and paints it later.
+  if (!was_visible || was_minimized) {
+    EraseNow(window);
+    w.needs_paint = true;
+  }
+  Activate(window);
+}
+
+void SimWindowSystem::Restack() {
+  // The top-most band above the rest, each keeping its order...
+  std::stable_partition(z_order.begin(), z_order.end(),
+                        [this](WindowHandle w) { return windows.at(w).topmost; });
+  // ...and owned windows always above their owner.
+  for (bool moved = true; moved;) {
+    moved = false;
+    for (std::size_t i = 0; i < z_order.size() && !moved; ++i) {
+      const WindowHandle owner = windows.at(z_order[i]).owner;
+      if (owner == 0) continue;
+      auto o = std::find(z_order.begin(), z_order.end(), owner);
+      if (o == z_order.end() || static_cast<std::size_t>(o - z_order.begin()) > i) continue;
+      const WindowHandle owned = z_order[i];
+      z_order.erase(z_order.begin() + static_cast<std::ptrdiff_t>(i));
+      z_order.insert(std::find(z_order.begin(), z_order.end(), owner), owned);
+      moved = true;
+    }
+  }
+}
+
+void SimWindowSystem::MoveToTopOfBand(WindowHandle window) {
+  auto it = std::find(z_order.begin(), z_order.end(), window);
+  if (it == z_order.end()) return;
+  z_order.erase(it);
+  z_order.insert(z_order.begin(), window);
+  Restack();
+}
+
+void SimWindowSystem::SetTopmost(WindowHandle window, bool topmost) {
+  log.push_back(std::string("SetTopmost ") + (topmost ? "1" : "0"));
+  // HWND_TOPMOST makes the window and its owned windows top-most;
+  // HWND_NOTOPMOST makes it, its owners and its owned windows ordinary and
+  // puts it above all ordinary windows (SetWindowPos).
+  if (!topmost && !windows.at(window).topmost) return;
+  std::vector<WindowHandle> affected = {window};
+  for (std::size_t i = 0; i < affected.size(); ++i) {
+    for (const auto& [h, w] : windows) {
+      if (w.owner == affected[i] && w.kind != Kind::kButton) affected.push_back(h);
+    }
+  }
+  if (!topmost) {
+    for (WindowHandle o = windows.at(window).owner; o != 0; o = windows.at(o).owner) {
+      affected.push_back(o);
+    }
+  }
+  for (WindowHandle w : affected) windows.at(w).topmost = topmost;
+  MoveToTopOfBand(window);
+}
+
+bool SimWindowSystem::IsWindowVisible(WindowHandle window) {
+  auto it = windows.find(window);
+  return it != windows.end() && it->second.visible;
+}
+
+bool SimWindowSystem::IsWindowEnabled(WindowHandle window) {
+  auto it = windows.find(window);
+  return it != windows.end() && it->second.enabled;
+}
+
+void SimWindowSystem::EnableWindow(WindowHandle window, bool enable) {
+  log.push_back(std::string("EnableWindow ") + (enable ? "1" : "0"));
+  SetEnabled(window, enable);
+}
+
+void SimWindowSystem::SetEnabled(WindowHandle window, bool enable) {
+  Window& w = windows.at(window);
+  w.enabled = enable;
+  if (!enable) {
+    // A window being disabled loses the capture and the focus.
+    if (capture == window) capture = 0;
+    if (focus == window) focus = 0;
+  }
+}
+
+// ----- Activation and focus -----
+
+bool SimWindowSystem::CanActivate(WindowHandle window) const {
+  auto it = windows.find(window);
+  if (it == windows.end()) return false;
+  const Window& w = it->second;
+  return !w.destroyed && w.visible && w.enabled && w.kind != Kind::kButton;
+}
+
+void SimWindowSystem::Activate(WindowHandle window) {
+  if (window == active) return;
+  const WindowHandle previous = active;
+  active = window;
+  activations.push_back(window);
+  MoveToTopOfBand(window);
+  if (IsOurs(previous)) {
+    Message m{MessageKind::kActivate};
+    m.flag = false;
+    Send(previous, m);
+  }
+  if (!IsOurs(window)) {
+    focus = window;
+    return;
+  }
+  Message m{MessageKind::kActivate};
+  m.flag = true;
+  const MessageResult result = Send(window, m);
+  // DefWindowProc puts the focus on the window it activates, unless it is
+  // minimised.
+  if (!result.handled && active == window) {
+    if (windows.at(window).state == TWindowState::wsMinimized) {
+      focus = 0;
+    } else {
+      SetFocus(window);
+    }
+  }
+}
+
+void SimWindowSystem::ActivateOtherWindow(WindowHandle leaving) {
+  const WindowHandle owner = windows.at(leaving).owner;
+  if (owner != 0 && CanActivate(owner)) {
+    Activate(owner);
+    return;
+  }
+  auto it = std::find(z_order.begin(), z_order.end(), leaving);
+  if (it != z_order.end()) {
+    for (auto below = std::next(it); below != z_order.end(); ++below) {
+      if (CanActivate(*below)) {
+        Activate(*below);
+        return;
+      }
+    }
+  }
+  for (WindowHandle w : z_order) {
+    if (w == leaving) break;
+    if (CanActivate(w)) {
+      Activate(w);
+      return;
+    }
+  }
+  active = 0;
+  focus = 0;
+}
+
+void SimWindowSystem::SetFocus(WindowHandle window) {
+  if (focus == window) return;
+  // Focusing a window of an inactive top-level window activates that first.
+  const WindowHandle top = TopLevelOf(window);
+  if (top != active && CanActivate(top)) {
+    Activate(top);
+    if (focus == window) return;
+  }
+  focus = window;
+  Send(window, Message{MessageKind::kSetFocus});
+}
+
+void SimWindowSystem::SetActiveWindow(WindowHandle window) {
+  log.push_back("SetActiveWindow");
+  if (CanActivate(window)) Activate(window);
+}
+
+void SimWindowSystem::SetForegroundWindow(WindowHandle window) {
+  log.push_back("SetForegroundWindow");
+  // The foreground lock: a thread that is in the foreground may hand it on.
+  // The lock's other grants (the last input, a lapsed timeout) are not
+  // imitated, so from the background the call changes nothing.
+  if (IsOurs(active) && CanActivate(window)) Activate(window);
+}
+
+void SimWindowSystem::FocusButton(WindowHandle box, std::uint32_t id) {
+  for (const auto& [h, w] : windows) {
+    if (w.kind == Kind::kButton && w.owner == box && w.id == id && !w.destroyed) {
+      SetFocus(h);
+      return;
+    }
+  }
+}
+
+WindowHandle SimWindowSystem::LastActivePopup(WindowHandle window) const {
+  for (auto it = activations.rbegin(); it != activations.rend(); ++it) {
+    if (windows.at(*it).owner == window && CanActivate(*it)) return *it;
+  }
+  return window;
+}
+
+// ----- Geometry -----
+
+Rect SimWindowSystem::WindowRect(WindowHandle window) const {
+  const Window& w = windows.at(window);
+  switch (w.kind) {
+    case Kind::kInfoBox:
+      return w.box.geometry.window;
+    case Kind::kForm:
+      return w.state == TWindowState::wsMaximized ? screen : w.normal_placement;
+    case Kind::kMessageBox:
+      return {screen.Width() / 2 - 150, screen.Height() / 2 - 60, screen.Width() / 2 + 150,
+              screen.Height() / 2 + 60};
+    case Kind::kOtherProgram:
+    case Kind::kButton:
+      break;
+  }
+  return screen;
+}
+
+WindowHandle SimWindowSystem::WindowAt(Point p) const {
+  for (WindowHandle w : z_order) {
+    const Window& win = windows.at(w);
+    if (win.visible && win.state != TWindowState::wsMinimized && Contains(WindowRect(w), p)) {
+      return w;
+    }
+  }
+  return 0;
+}
+
+Point SimWindowSystem::ClientToScreen(WindowHandle window, Point point) {
+  const Rect r = WindowRect(window);
+  const FrameInsets frame = FrameOf(windows.at(window).look.frame);
+  return {r.left + frame.left + point.x, r.top + frame.top + point.y};
+}
+
+FrameInsets SimWindowSystem::FrameOf(FrameKind frame) {
+  switch (frame) {
+    case FrameKind::kFixedDialog:
+      return {3, 22, 3, 3};
+    case FrameKind::kNone:
+      break;
+  }
+  return {};
+}
+
+void SimWindowSystem::SendCancelMode(WindowHandle window) {
+  log.push_back("CancelMode");
+  if (capture == window) capture = 0;
+}
+
+}  // namespace vcl
