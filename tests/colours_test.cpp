@@ -43,7 +43,7 @@ void Reach(ScriptedSim& sim, State state) {
 TEST(Colours, EachEntryShowsItsExactColour) {
   const std::pair<const char*, vcl::TColor> entries[] = {
       {"Gray", 0xC0C0C0}, {"Green", 0x808040}, {"White", 0xFFFFFF}, {"Black", 0x000000}};
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   std::vector<vcl::TColor> expected, shown;
   for (const auto& [entry, colour] : entries) {
     Choose(sim, entry);
@@ -83,7 +83,7 @@ TEST(Colours, StateTable) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.event));
-    ScriptedSim sim = NoWelcomeSim();
+    NoWelcomeSim sim;
     Reach(sim, row.from);
     std::size_t fills_before = 0;
     State before{};
@@ -142,7 +142,7 @@ std::vector<std::pair<std::uint32_t, vcl::TColor>> ChangesAfter(const ScriptedSi
 }
 
 TEST(Animation, FlipsEvery500MsStartingWhite) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   sim.ThenAdvance(1234);
   Choose(sim, "White-Green animation");
   sim.ThenAdvance(2100);
@@ -157,7 +157,7 @@ TEST(Animation, FlipsEvery500MsStartingWhite) {
 }
 
 TEST(Animation, RepeatInGreenPhaseShowsWhiteAndKeepsTheSchedule) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   Choose(sim, "White-Green animation");
   sim.ThenAdvance(700);  // green since 500
   Choose(sim, "White-Green animation");
@@ -174,7 +174,7 @@ TEST(Animation, RepeatInGreenPhaseShowsWhiteAndKeepsTheSchedule) {
 }
 
 TEST(Animation, TicksDueWhileBusyMergeIntoOne) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   Choose(sim, "White-Green animation");
   sim.ThenBusy(1700);  // three ticks fall due while nothing runs
   std::size_t changes_after_busy = 0;
@@ -187,7 +187,7 @@ TEST(Animation, TicksDueWhileBusyMergeIntoOne) {
 }
 
 TEST(Animation, GoesOnBehindTheOpenMenu) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   Choose(sim, "White-Green animation");
   sim.ThenRightClick({5, 5});
   sim.ThenAdvance(1000);  // while the menu is open
@@ -201,7 +201,7 @@ TEST(Animation, GoesOnBehindTheOpenMenu) {
 }
 
 TEST(Animation, NoTickAfterAStopAndNoTimerAtStart) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   std::size_t timers_at_start = 99;
   sim.Then([&](ScriptedSim& s) { timers_at_start = s.RunningTimers().size(); });
   Choose(sim, "White-Green animation");
@@ -219,14 +219,14 @@ TEST(Animation, NoTickAfterAStopAndNoTimerAtStart) {
 }
 
 TEST(Animation, RefusedTimerIsReportedLeavesWhiteAndRecoversAfterAStop) {
-  ScriptedSim sim = NoWelcomeSim();
-  sim.refuse_timers = true;
+  NoWelcomeSim sim;
+  sim.faults.refuse_timers = true;
   Choose(sim, "White-Green animation");
   vcl::TColor colour_after_failure = 0;
   sim.Then([&](ScriptedSim&) { colour_after_failure = Form1->Color(); });
   sim.ThenDismissMessageBox();
   Choose(sim, "White-Green animation");  // Enabled is still true: nothing
-  sim.Then([&](ScriptedSim& s) { s.refuse_timers = false; });
+  sim.Then([&](ScriptedSim& s) { s.faults.refuse_timers = false; });
   Choose(sim, "Black");
   Choose(sim, "White-Green animation");
   sim.ThenAdvance(500);
@@ -244,7 +244,7 @@ TEST(Animation, RefusedTimerIsReportedLeavesWhiteAndRecoversAfterAStop) {
 }
 
 TEST(Animation, TickAtAnyOtherColourSetsWhite) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   Choose(sim, "White-Green animation");
   sim.Then([](ScriptedSim&) { Form1->SetColor(0xFFFFFE); });
   sim.ThenAdvance(500);
@@ -260,7 +260,7 @@ TEST(Animation, TickAtAnyOtherColourSetsWhite) {
 namespace {
 
 TEST(Animation, ATickQueuedBeforeTheStopDoesNotReachTheHandler) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   Choose(sim, "White-Green animation");
   // "Gray" is posted, and a tick falls due before the loop takes it: the
   // stop leaves that tick in the queue.
@@ -282,7 +282,7 @@ TEST(Animation, ATickQueuedBeforeTheStopDoesNotReachTheHandler) {
 TEST(Painting, EveryFillShowsTheColourOfItsMoment) {
   // Erased and painted on the first showing, after a restore and when a box
   // uncovers it: always in the screen's colour, never the system's brush.
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   Choose(sim, "White");
   sim.ThenMinimizeFromTaskbar();
   sim.ThenRestoreFromTaskbar();

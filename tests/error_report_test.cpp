@@ -29,7 +29,7 @@ TEST(ErrorReport, EachPlaceThatCallsAHandlerReportsAndGoesOn) {
        }},
       {"menu choice",
        [](ScriptedSim& s) {
-         s.refuse_timers = true;
+         s.faults.refuse_timers = true;
          s.ThenRightClick({1, 1});
          s.ThenChoose("White-Green animation");
        }},
@@ -44,7 +44,7 @@ TEST(ErrorReport, EachPlaceThatCallsAHandlerReportsAndGoesOn) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    ScriptedSim sim = NoWelcomeSim();
+    NoWelcomeSim sim;
     c.provoke(sim);
     sim.Then([](ScriptedSim& s) { s.capture = s.FormWindow(); });
     ScriptedSim::Window screen_during;
@@ -88,7 +88,7 @@ TEST(ErrorReport, EachPlaceThatCallsAHandlerReportsAndGoesOn) {
 
 TEST(ErrorReport, AtStartUpTheBoxIsOwnedByTheHiddenScreenAndTheStartGoesOn) {
   ScriptedSim sim;
-  sim.registry.fail_call = 5;  // setting "prisoten"
+  sim.faults.failing_registry_call = 5;  // setting "prisoten"
   std::vector<vcl::WindowHandle> buttons_during;
   bool screen_visible_during = true;
   sim.Then([&](ScriptedSim& s) {
@@ -142,8 +142,8 @@ TEST(ErrorReport, WhileAnotherProgramIsActiveAnOpenBoxIsDisabledToo) {
 }
 
 TEST(ErrorReport, CancelsMouseCaptureBeforeTheBox) {
-  ScriptedSim sim = NoWelcomeSim();
-  sim.refuse_timers = true;
+  NoWelcomeSim sim;
+  sim.faults.refuse_timers = true;
   sim.ThenRightClick({1, 1});
   sim.Then([](ScriptedSim& s) { s.capture = s.FormWindow(); });
   sim.ThenChoose("White-Green animation");

@@ -85,7 +85,7 @@ TEST(Layout, CentresTheFramedBoxWithMarginsFromTheFont) {
 
 // Runs "About Velumen" and records the screen while the box is open.
 struct BoxRun {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   ScriptedSim::Window screen_during;
   ScriptedSim::Window box;
   ScriptedSim::Window screen_after;
@@ -244,7 +244,7 @@ TEST(InfoBox, OkHasTheFocusWheneverTheBoxIsActive) {
       {"an error box over it",
        [](ScriptedSim& s) {
          s.Then([](ScriptedSim& t) {
-           t.refuse_timers = true;
+           t.faults.refuse_timers = true;
            vcl::Message m{vcl::MessageKind::kCommand};
            m.id = Form1->WhiteGreenanimation1->Command();
            t.PostTo(t.FormWindow(), m);
@@ -323,8 +323,8 @@ TEST(InfoBox, QuitRequestClosesTheBoxAndTheProgramEnds) {
 }
 
 TEST(InfoBox, NestedBoxesPutTheScreenBackOnTopOnlyAtTheOutermostClose) {
-  ScriptedSim sim = NoWelcomeSim();
-  sim.refuse_timers = true;
+  NoWelcomeSim sim;
+  sim.faults.refuse_timers = true;
   bool topmost_inside = true;
   bool screen_topmost_under_error_box = true;
   ScriptedSim::Window info_box_under_error_box;

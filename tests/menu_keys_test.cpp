@@ -11,7 +11,7 @@ using testing_support::ScriptedSim;
 namespace {
 
 TEST(Menu, HasTheTwelveEntriesInOrder) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   sim.ThenRightClick({300, 200});
   sim.ThenCancelMenu();
   sim.ThenKeyRelease(vcl::kVkEscape);
@@ -27,7 +27,7 @@ TEST(Menu, HasTheTwelveEntriesInOrder) {
 }
 
 TEST(Menu, OpensAtEachRightButtonReleasePoint) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   sim.ThenRightButtonPressOnly({50, 60});
   sim.ThenRightClick({300, 200});
   sim.ThenCancelMenu();
@@ -43,7 +43,7 @@ TEST(Menu, OpensAtEachRightButtonReleasePoint) {
 }
 
 TEST(Menu, ReleaseCancelsAnyMouseCaptureFirst) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   sim.Then([](ScriptedSim& s) { s.capture = s.FormWindow(); });
   sim.ThenRightClick({3, 3});
   sim.ThenCancelMenu();
@@ -68,7 +68,7 @@ TEST(Menu, KeyboardOpeningRules) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    ScriptedSim sim = NoWelcomeSim();
+    NoWelcomeSim sim;
     sim.ThenKeyRelease(c.key, c.shift);
     if (c.opens) sim.ThenCancelMenu();
     sim.ThenPost(vcl::MessageKind::kContextMenu);  // what the system makes of it
@@ -83,7 +83,7 @@ TEST(Menu, KeyboardOpeningRules) {
 }
 
 TEST(Menu, ChosenEntryRunsOnceAfterTheMenuHasClosed) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   int runs = 0;
   std::size_t ran_at = 0;
   std::vector<vcl::MessageKind> running_inside;
@@ -113,7 +113,7 @@ TEST(Menu, ChosenEntryRunsOnceAfterTheMenuHasClosed) {
 }
 
 TEST(Menu, SeparatorsAreSeparatorLinesThatRunNothing) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   sim.ThenRightClick({10, 10});
   sim.ThenChoose("-");  // the system offers no way to choose it
   // Nor does a command that names a separator run anything.
@@ -139,7 +139,7 @@ TEST(Menu, SeparatorsAreSeparatorLinesThatRunNothing) {
 }
 
 TEST(Menu, CancelledMenuRunsNothing) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   std::size_t fills_before = 0;
   sim.Then([&](ScriptedSim& s) { fills_before = s.ScreenFills().size(); });
   sim.ThenRightClick({10, 10});
@@ -152,7 +152,7 @@ TEST(Menu, CancelledMenuRunsNothing) {
 }
 
 TEST(Keys, OnlyEscReleaseEndsTheProgram) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   for (vcl::VirtualKey key : {vcl::VirtualKey(13), vcl::VirtualKey(32), vcl::VirtualKey(65),
                               vcl::VirtualKey(37), vcl::VirtualKey(9), vcl::VirtualKey(121)}) {
     sim.ThenKeyRelease(key);
@@ -167,7 +167,7 @@ TEST(Keys, OnlyEscReleaseEndsTheProgram) {
 }
 
 TEST(Keys, EscapeClosingTheMenuThenReleasedEndsTheProgram) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   sim.ThenRightClick({10, 10});
   sim.ThenCancelMenu();  // Esc pressed: the menu closes on the press
   sim.ThenKeyRelease(vcl::kVkEscape);

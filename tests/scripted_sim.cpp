@@ -12,6 +12,11 @@ using vcl::SimExit;
 using vcl::TWindowState;
 using vcl::WindowHandle;
 
+ScriptedSim::ScriptedSim() : SimWindowSystem(faults) {
+  process.log = &log;
+  shell.log = &log;
+}
+
 void ScriptedSim::Then(Action action) { script_.push_back(std::move(action)); }
 
 void ScriptedSim::ThenRightClick(vcl::Point p) {
@@ -123,8 +128,6 @@ int ScriptedSim::Run() {
   VersionText.clear();
   NoWelcome = false;
   on_idle = [this] { RunNext(); };
-  process.log = &log;
-  shell.log = &log;
   try {
     Vexo({*this, registry, process, shell});
   } catch (const SimExit& exit) {

@@ -15,8 +15,16 @@
 
 namespace testing_support {
 
-class ScriptedSim : public vcl::SimWindowSystem {
+// The faults come first: every simulated subsystem is made with them.
+struct SimFaultsHolder {
+  vcl::SimFaults faults;
+};
+
+class ScriptedSim : private SimFaultsHolder, public vcl::SimWindowSystem {
  public:
+  ScriptedSim();
+  ScriptedSim(const ScriptedSim&) = delete;
+  ScriptedSim& operator=(const ScriptedSim&) = delete;
   using Action = std::function<void(ScriptedSim&)>;
 
   // ----- The script -----
@@ -44,9 +52,10 @@ class ScriptedSim : public vcl::SimWindowSystem {
   int Run();
 
   // ----- The rest of the simulated system -----
-  vcl::SimRegistry registry;
+  using SimFaultsHolder::faults;
+  vcl::SimRegistry registry{faults};
   vcl::SimProcess process;
-  vcl::SimShell shell;
+  vcl::SimShell shell{faults};
 
   // ----- Views -----
   bool script_ran_out = false;
@@ -67,11 +76,9 @@ class ScriptedSim : public vcl::SimWindowSystem {
 inline int RunProgram(ScriptedSim& sim) { return sim.Run(); }
 
 // Starts without the welcome box in the way.
-inline ScriptedSim NoWelcomeSim() {
-  ScriptedSim sim;
-  sim.process.command_line = "Vexo.exe no_welcome";
-  return sim;
-}
+struct NoWelcomeSim : ScriptedSim {
+  NoWelcomeSim() { process.command_line = "Vexo.exe no_welcome"; }
+};
 
 int CountInLog(const ScriptedSim& sim, const std::string& entry);
 // Where an entry first appears in the log; the log's size when it does not.

@@ -19,7 +19,7 @@ int WelcomeBoxes(const ScriptedSim& sim) {
 }
 
 TEST(StartUp, ShowsABlackTopMostMaximisedScreenAndEndsOnEscRelease) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   ScriptedSim::Window seen;
   bool focused = false;
   sim.Then([&](ScriptedSim& s) {
@@ -46,7 +46,7 @@ TEST(StartUp, ShowsABlackTopMostMaximisedScreenAndEndsOnEscRelease) {
 }
 
 TEST(StartUp, CreatesHiddenGoesTopMostThenShowsMaximisedOnce) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);
   std::vector<std::string> start(sim.log.begin(), sim.log.begin() + 4);
@@ -63,7 +63,7 @@ TEST(StartUp, ShowRequestDecidesHowTheScreenFirstShows) {
                {10, "ShowWindow 3"}, {0, "ShowWindow 3"}, {7, "ShowWindow 7"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.show.value_or(-1));
-    ScriptedSim sim = NoWelcomeSim();
+    NoWelcomeSim sim;
     sim.process.startup_show = c.show;
     sim.ThenRestoreFromTaskbar();
     sim.ThenKeyRelease(vcl::kVkEscape);
@@ -169,7 +169,7 @@ TEST(Ending, EveryCloseRequestEndsWithExitCodeZero) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    ScriptedSim sim = NoWelcomeSim();
+    NoWelcomeSim sim;
     c.script(sim);
     EXPECT_EQ(RunProgram(sim), 0);
     EXPECT_FALSE(sim.script_ran_out);
@@ -180,7 +180,7 @@ TEST(Ending, EveryCloseRequestEndsWithExitCodeZero) {
 }
 
 TEST(Ending, QuitRequestIsQueuedAndTheScreenStaysUntilTheLoopEnds) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);
   auto at = [&](const std::string& entry) {
@@ -193,7 +193,7 @@ TEST(Ending, QuitRequestIsQueuedAndTheScreenStaysUntilTheLoopEnds) {
 }
 
 TEST(Ending, ACancelledEndOfTheSessionLeavesTheProgramRunning) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   sim.ThenPost(vcl::MessageKind::kEndSession, false);
   bool running = false;
   sim.Then([&](ScriptedSim& s) { running = !s.Screen().destroyed; });

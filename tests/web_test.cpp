@@ -18,8 +18,8 @@ TEST(Web, BothEntriesOpenTheHomePageThenMinimise) {
   for (bool shell_fails : {false, true}) {
     for (const char* entry : kWebEntries) {
       SCOPED_TRACE(std::string(entry) + (shell_fails ? ", no browser" : ""));
-      ScriptedSim sim = NoWelcomeSim();
-      sim.shell.fails = shell_fails;
+      NoWelcomeSim sim;
+      sim.faults.shell_finds_no_program = shell_fails;
       sim.ThenRightClick({10, 10});
       sim.ThenChoose(entry);
       TWindowState state{};
@@ -53,7 +53,7 @@ TEST(Web, BothEntriesOpenTheHomePageThenMinimise) {
 }
 
 TEST(Web, StopsTheAnimationAndRestoresMaximisedWithItsColour) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   sim.ThenRightClick({10, 10});
   sim.ThenChoose("White-Green animation");
   sim.ThenAdvance(500);  // green
@@ -77,7 +77,7 @@ TEST(Web, StopsTheAnimationAndRestoresMaximisedWithItsColour) {
 }
 
 TEST(Web, MinimisesAgainAfterARestoreButNeverAsksTwice) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   sim.ThenRightClick({10, 10});
   sim.ThenChoose(kWebEntries[0]);
   // Still minimised: a second request would be one too many.

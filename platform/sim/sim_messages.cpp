@@ -190,7 +190,7 @@ void SimWindowSystem::PostQuitMessage(int code) {
 
 bool SimWindowSystem::SetTimer(WindowHandle window, std::uint32_t id, std::uint32_t interval) {
   log.push_back("SetTimer " + std::to_string(interval));
-  if (refuse_timers) return false;
+  if (faults_->refuse_timers) return false;
   timers_[{window, id}] = Timer{interval, now + interval};
   return true;
 }

@@ -3,7 +3,8 @@
 
 namespace vcl {
 
-SimWindowSystem::SimWindowSystem() : other_program(0x10) {
+SimWindowSystem::SimWindowSystem(const SimFaults& faults)
+    : other_program(0x10), faults_(&faults) {
   // The program the user started this one from: visible, active, and
   // ready to take the activation back.
   Window other;

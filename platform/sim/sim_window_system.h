@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/sim_faults.h"
 #include "platform/window_system.h"
 
 namespace vcl {
@@ -65,12 +66,11 @@ class SimWindowSystem : public WindowSystem {
     std::vector<MenuEntry> entries;
   };
 
-  SimWindowSystem();
+  explicit SimWindowSystem(const SimFaults& faults);
   ~SimWindowSystem() override = default;
 
   // ----- Set-up -----
   Rect screen{0, 0, 1024, 768};
-  bool refuse_timers = false;
   std::function<void()> on_idle;  // runs whenever the program would wait
 
   // ----- What a person and the rest of the system do -----
@@ -210,6 +210,7 @@ class SimWindowSystem : public WindowSystem {
   Rect WindowRect(WindowHandle window) const;
   WindowHandle LastActivePopup(WindowHandle window) const;
 
+  const SimFaults* faults_;
   WindowHandle next_handle_ = 0x100;
   std::deque<Posted> queue_;
   std::optional<Posted> held_;  // the message PeekMessage took
