@@ -3,7 +3,8 @@
 
 #include "scripted_sim.h"
 
-using testing_support::CountInLog;
+using testing_support::kAny;
+using testing_support::OnScreen;
 using testing_support::NoWelcomeSim;
 using testing_support::RunProgram;
 using testing_support::ScriptedSim;
@@ -153,7 +154,7 @@ TEST(Animation, FlipsEvery500MsStartingWhite) {
       {0, kWhiteColor}, {500, kGreenColor}, {1000, kWhiteColor}, {1500, kGreenColor},
       {2000, kWhiteColor}};
   EXPECT_EQ(changes, expected);
-  EXPECT_EQ(CountInLog(sim, "SetTimer 500"), 1);
+  EXPECT_EQ(sim.recorder.Count(OnScreen(sim, "SetTimer", {kAny, 500LL})), 1);
 }
 
 TEST(Animation, RepeatInGreenPhaseShowsWhiteAndKeepsTheSchedule) {
@@ -169,8 +170,8 @@ TEST(Animation, RepeatInGreenPhaseShowsWhiteAndKeepsTheSchedule) {
       {0, kBlackColor}, {0, kWhiteColor}, {500, kGreenColor}, {700, kWhiteColor},
       {1000, kGreenColor}};
   EXPECT_EQ(changes, expected);
-  EXPECT_EQ(CountInLog(sim, "SetTimer 500"), 1) << "the timer was not restarted";
-  EXPECT_EQ(CountInLog(sim, "KillTimer"), 1) << "only at the end";
+  EXPECT_EQ(sim.recorder.Count(OnScreen(sim, "SetTimer", {kAny, 500LL})), 1) << "the timer was not restarted";
+  EXPECT_EQ(sim.recorder.Count("KillTimer"), 1) << "only at the end";
 }
 
 TEST(Animation, TicksDueWhileBusyMergeIntoOne) {
@@ -239,7 +240,7 @@ TEST(Animation, RefusedTimerIsReportedLeavesWhiteAndRecoversAfterAStop) {
   EXPECT_EQ(sim.message_boxes[0].caption, "Velumen");
   EXPECT_EQ(sim.message_boxes[0].flags, 0x10u);
   EXPECT_EQ(colour_after_failure, kWhiteColor);
-  EXPECT_EQ(CountInLog(sim, "SetTimer 500"), 2);
+  EXPECT_EQ(sim.recorder.Count(OnScreen(sim, "SetTimer", {kAny, 500LL})), 2);
   EXPECT_EQ(colour_after_recovery, kGreenColor);
 }
 

@@ -5,8 +5,10 @@
 #include "screen/texts.h"
 #include "scripted_sim.h"
 
-using testing_support::CountInLog;
-using testing_support::LogPosition;
+using testing_support::kAny;
+using testing_support::OnScreen;
+using testing_support::SameCalls;
+using testing_support::Slice;
 using testing_support::NoWelcomeSim;
 using testing_support::RunProgram;
 using testing_support::ScriptedSim;
@@ -150,14 +152,16 @@ TEST(ErrorReport, CancelsMouseCaptureBeforeTheBox) {
   sim.ThenDismissMessageBox();
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);
-  const std::size_t menu_closed = LogPosition(sim, "MenuClosed");
-  const std::size_t box = LogPosition(sim, "MessageBox");
-  ASSERT_LT(menu_closed, box);
-  ASSERT_LT(box, sim.log.size());
-  const std::vector<std::string> before_box(sim.log.begin() + menu_closed + 1,
-                                            sim.log.begin() + box);
+  const auto& calls = sim.recorder.calls();
+  const std::size_t menu = sim.recorder.Position("TrackPopupMenu");
+  const std::size_t box = sim.recorder.Position("MessageBox");
+  ASSERT_LT(box, calls.size());
+  ASSERT_LT(calls[menu].returned_at, box);
   // The screen is the box's owner: the box disables it itself.
-  EXPECT_EQ(before_box, (std::vector<std::string>{"SetTimer 500", "CancelMode", "SetTopmost 0"}));
+  EXPECT_TRUE(SameCalls(Slice(calls, calls[menu].returned_at, box),
+                        {OnScreen(sim, "Invalidate", {false}), OnScreen(sim, "SetTimer", {kAny, 500LL}),
+                         OnScreen(sim, "SendCancelMode", {}),
+                         OnScreen(sim, "SetTopmost", {false})}));
 }
 
 }  // namespace

@@ -5,7 +5,12 @@
 #include "screen/texts.h"
 #include "scripted_sim.h"
 
-using testing_support::CountInLog;
+using testing_support::CountOnBoxes;
+using testing_support::kAny;
+using testing_support::OnScreen;
+using testing_support::SameCalls;
+using testing_support::Slice;
+using testing_support::WindowArg;
 using testing_support::NoWelcomeSim;
 using testing_support::RunProgram;
 using testing_support::ScriptedSim;
@@ -94,6 +99,7 @@ struct BoxRun {
   bool box_above_screen = false;
   int exit_code = -1;
   std::size_t log_mark = 0;
+  vcl::WindowHandle box_handle = 0;
 
   void Open(const std::string& entry) {
     sim.ThenRightClick({10, 10});
@@ -106,7 +112,8 @@ struct BoxRun {
       const auto& z = s.z_order;
       box_above_screen = std::find(z.begin(), z.end(), handle) <
                          std::find(z.begin(), z.end(), s.FormWindow());
-      log_mark = s.log.size();
+      log_mark = s.recorder.calls().size();
+      box_handle = handle;
     });
   }
   void After() {
@@ -143,15 +150,17 @@ TEST(InfoBox, OpensInFrontOfADisabledNonTopMostScreenAndRestoresIt) {
   EXPECT_TRUE(run.screen_after.topmost);
   EXPECT_TRUE(run.focus_on_screen_after);
   EXPECT_EQ(run.sim.menus.size(), 1u);
-  EXPECT_EQ(CountInLog(run.sim, "DestroyInfoBox"), 1);
+  EXPECT_EQ(CountOnBoxes(run.sim, "DestroyWindow"), 1);
 
   // Closing: enabled as the box goes, the box destroyed, back on top, activated.
-  ASSERT_GE(run.sim.log.size(), run.log_mark + 6);
-  const std::vector<std::string> closing(run.sim.log.begin() + run.log_mark,
-                                         run.sim.log.begin() + run.log_mark + 6);
-  EXPECT_EQ(closing, (std::vector<std::string>{"EnableWindow 1", "ShowBox 0", "DestroyInfoBox",
-                                               "SetTopmost 1", "SetForegroundWindow",
-                                               "SetActiveWindow"}));
+  const WindowArg box{run.box_handle};
+  EXPECT_TRUE(SameCalls(Slice(run.sim.recorder.calls(), run.log_mark, run.log_mark + 6),
+                        {OnScreen(run.sim, "EnableWindow", {true}),
+                         {"ShowWindow", {box, 0LL}},
+                         {"DestroyWindow", {box}},
+                         OnScreen(run.sim, "SetTopmost", {true}),
+                         OnScreen(run.sim, "SetForegroundWindow", {}),
+                         OnScreen(run.sim, "SetActiveWindow", {})}));
 }
 
 TEST(InfoBox, DismissingKeysAndButtons) {
@@ -185,7 +194,7 @@ TEST(InfoBox, DismissingKeysAndButtons) {
     EXPECT_EQ(RunProgram(run.sim), 0);
     EXPECT_FALSE(run.sim.script_ran_out);
     EXPECT_EQ(run.box.text, HowToText());
-    EXPECT_EQ(CountInLog(run.sim, "DestroyInfoBox"), 1);
+    EXPECT_EQ(CountOnBoxes(run.sim, "DestroyWindow"), 1);
   }
 }
 
@@ -318,8 +327,8 @@ TEST(InfoBox, QuitRequestClosesTheBoxAndTheProgramEnds) {
   sim.ThenPostQuit();
   EXPECT_EQ(RunProgram(sim), 0);
   EXPECT_FALSE(sim.script_ran_out);
-  EXPECT_EQ(CountInLog(sim, "DestroyInfoBox"), 1);
-  EXPECT_EQ(CountInLog(sim, "ExitProcess 0"), 1);
+  EXPECT_EQ(CountOnBoxes(sim, "DestroyWindow"), 1);
+  EXPECT_EQ(sim.recorder.Count({"ExitProcess", {0LL}}), 1);
 }
 
 TEST(InfoBox, NestedBoxesPutTheScreenBackOnTopOnlyAtTheOutermostClose) {
@@ -366,8 +375,8 @@ TEST(InfoBox, NestedBoxesPutTheScreenBackOnTopOnlyAtTheOutermostClose) {
                                              sim.activations.end());
   ASSERT_FALSE(after.empty());
   EXPECT_EQ(after.front(), info_box) << "straight back to the information box";
-  EXPECT_EQ(CountInLog(sim, "SetTopmost 0"), 1);
-  EXPECT_EQ(CountInLog(sim, "SetTopmost 1"), 2);  // at creation and after the box
+  EXPECT_EQ(sim.recorder.Count({"SetTopmost", {kAny, false}}), 1);
+  EXPECT_EQ(sim.recorder.Count({"SetTopmost", {kAny, true}}), 2);  // at creation and after the box
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 
 #include "scripted_sim.h"
 
-using testing_support::CountInLog;
+using testing_support::kAny;
+using testing_support::OnScreen;
 using testing_support::NoWelcomeSim;
 using testing_support::RunProgram;
 using testing_support::ScriptedSim;
@@ -49,8 +50,8 @@ TEST(Menu, ReleaseCancelsAnyMouseCaptureFirst) {
   sim.ThenCancelMenu();
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);
-  auto at = [&](const std::string& e) { return std::find(sim.log.begin(), sim.log.end(), e) - sim.log.begin(); };
-  EXPECT_LT(at("CancelMode"), at("MenuOpen"));
+  EXPECT_LT(sim.recorder.Position(OnScreen(sim, "SendCancelMode", {})),
+            sim.recorder.Position("TrackPopupMenu"));
 }
 
 TEST(Menu, KeyboardOpeningRules) {
@@ -91,7 +92,7 @@ TEST(Menu, ChosenEntryRunsOnceAfterTheMenuHasClosed) {
     vcl::TNotifyEvent gray = Form1->Gray->OnClick;
     Form1->Gray->OnClick = [&s, &runs, &ran_at, &running_inside, gray](vcl::TObject* sender) {
       ++runs;
-      ran_at = s.log.size();
+      ran_at = s.recorder.calls().size();
       running_inside = s.dispatching;
       gray(sender);
     };
@@ -104,7 +105,9 @@ TEST(Menu, ChosenEntryRunsOnceAfterTheMenuHasClosed) {
   RunProgram(sim);
   EXPECT_EQ(runs, 1);
   EXPECT_EQ(after_choice, kGrayColor);
-  EXPECT_LT(testing_support::LogPosition(sim, "MenuClosed"), ran_at);
+  const std::size_t menu = sim.recorder.Position("TrackPopupMenu");
+  ASSERT_LT(menu, sim.recorder.calls().size());
+  EXPECT_LE(sim.recorder.calls()[menu].returned_at, ran_at);
   // Its own command message, not inside the release that opened the menu.
   EXPECT_EQ(running_inside, std::vector<vcl::MessageKind>{vcl::MessageKind::kCommand});
   // The repaint of the new colour comes after the menu closed.
@@ -125,7 +128,8 @@ TEST(Menu, SeparatorsAreSeparatorLinesThatRunNothing) {
     s.PostTo(s.FormWindow(), m);
   });
   bool running = false;
-  sim.Then([&](ScriptedSim& s) { running = !s.Screen().destroyed && s.log.back() != "PostQuitMessage 0"; });
+  sim.Then([&](ScriptedSim& s) { running = !s.Screen().destroyed && s.recorder.Count("PostQuitMessage") == 0;
+  });
   sim.ThenKeyRelease(vcl::kVkEscape);
   EXPECT_EQ(RunProgram(sim), 0);
   ASSERT_EQ(sim.menus.size(), 1u);
@@ -135,7 +139,7 @@ TEST(Menu, SeparatorsAreSeparatorLinesThatRunNothing) {
   }
   EXPECT_EQ(separators, (std::vector<int>{5, 10}));
   EXPECT_TRUE(running);
-  EXPECT_EQ(CountInLog(sim, "PostQuitMessage 0"), 1) << "only from the Esc release";
+  EXPECT_EQ(sim.recorder.Count({"PostQuitMessage", {0LL}}), 1) << "only from the Esc release";
 }
 
 TEST(Menu, CancelledMenuRunsNothing) {
@@ -147,7 +151,7 @@ TEST(Menu, CancelledMenuRunsNothing) {
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);
   EXPECT_EQ(sim.ScreenFills().size(), fills_before);
-  EXPECT_EQ(CountInLog(sim, "SetTimer 500"), 0);
+  EXPECT_EQ(sim.recorder.Count(OnScreen(sim, "SetTimer", {kAny, 500LL})), 0);
   EXPECT_EQ(sim.shell.calls.size(), 0u);
 }
 

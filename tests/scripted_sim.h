@@ -11,6 +11,7 @@
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_shell.h"
 #include "platform/sim/sim_window_system.h"
+#include "recorder.h"
 #include "screen/unit1.h"
 
 namespace testing_support {
@@ -56,6 +57,8 @@ class ScriptedSim : private SimFaultsHolder, public vcl::SimWindowSystem {
   vcl::SimRegistry registry{faults};
   vcl::SimProcess process;
   vcl::SimShell shell{faults};
+  // Every call the program makes on the system, in order.
+  Recorder recorder{*this, registry, process, shell};
 
   // ----- Views -----
   bool script_ran_out = false;
@@ -80,8 +83,11 @@ struct NoWelcomeSim : ScriptedSim {
   NoWelcomeSim() { process.command_line = "Vexo.exe no_welcome"; }
 };
 
-int CountInLog(const ScriptedSim& sim, const std::string& entry);
-// Where an entry first appears in the log; the log's size when it does not.
-std::size_t LogPosition(const ScriptedSim& sim, const std::string& entry);
+// Calls named `name` made on a window: on the test screen, or on any
+// information box.
+int CountOnScreen(const ScriptedSim& sim, const char* name);
+int CountOnBoxes(const ScriptedSim& sim, const char* name);
+// The expected call `name(screen, args...)`.
+Expected OnScreen(const ScriptedSim& sim, const char* name, std::initializer_list<Arg> args);
 
 }  // namespace testing_support

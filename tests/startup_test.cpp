@@ -4,7 +4,11 @@
 #include "scripted_sim.h"
 #include "screen/texts.h"
 
-using testing_support::CountInLog;
+using testing_support::CountOnScreen;
+using testing_support::Named;
+using testing_support::OnScreen;
+using testing_support::SameCalls;
+using testing_support::Slice;
 using testing_support::NoWelcomeSim;
 using testing_support::RunProgram;
 using testing_support::ScriptedSim;
@@ -49,18 +53,19 @@ TEST(StartUp, CreatesHiddenGoesTopMostThenShowsMaximisedOnce) {
   NoWelcomeSim sim;
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);
-  std::vector<std::string> start(sim.log.begin(), sim.log.begin() + 4);
-  EXPECT_EQ(start, (std::vector<std::string>{"RegisterFormClass", "CreateFormWindow 256",
-                                             "SetTopmost 1", "ShowWindow 3"}));
-  EXPECT_EQ(CountInLog(sim, "ShowWindow 3"), 1);
+  const std::vector<std::string> windows = {"RegisterFormClass", "CreateFormWindow", "SetTopmost",
+                                            "ShowWindow"};
+  EXPECT_TRUE(SameCalls(Slice(Named(sim.recorder.calls(), windows), 0, 4),
+                        {"RegisterFormClass", "CreateFormWindow", OnScreen(sim, "SetTopmost", {true}),
+                         OnScreen(sim, "ShowWindow", {3LL})}));
+  EXPECT_EQ(sim.recorder.Count(OnScreen(sim, "ShowWindow", {3LL})), 1);
 }
 
 TEST(StartUp, ShowRequestDecidesHowTheScreenFirstShows) {
   struct Case {
     std::optional<int> show;
-    const char* first_show;
-  } cases[] = {{std::nullopt, "ShowWindow 3"}, {3, "ShowWindow 3"}, {1, "ShowWindow 3"},
-               {10, "ShowWindow 3"}, {0, "ShowWindow 3"}, {7, "ShowWindow 7"}};
+    long long first_show;
+  } cases[] = {{std::nullopt, 3}, {3, 3}, {1, 3}, {10, 3}, {0, 3}, {7, 7}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.show.value_or(-1));
     NoWelcomeSim sim;
@@ -68,7 +73,7 @@ TEST(StartUp, ShowRequestDecidesHowTheScreenFirstShows) {
     sim.ThenRestoreFromTaskbar();
     sim.ThenKeyRelease(vcl::kVkEscape);
     EXPECT_EQ(RunProgram(sim), 0);
-    EXPECT_EQ(CountInLog(sim, c.first_show), 1);
+    EXPECT_EQ(sim.recorder.Count(OnScreen(sim, "ShowWindow", {c.first_show})), 1);
   }
 }
 
@@ -92,7 +97,7 @@ TEST(StartUp, MinimisedStartShowsNothingUntilRestoredThenTheNormalPlacementAndWe
   EXPECT_EQ(before.state, TWindowState::wsMinimized);
   EXPECT_EQ(after.state, TWindowState::wsNormal);
   EXPECT_EQ(WelcomeBoxes(sim), 1);
-  EXPECT_EQ(CountInLog(sim, "ShowWindow 3"), 0) << "never maximised";
+  EXPECT_EQ(sim.recorder.Count(OnScreen(sim, "ShowWindow", {3LL})), 0) << "never maximised";
 }
 
 TEST(Activation, WelcomeShowsOnceWhateverHappensAfter) {
@@ -173,8 +178,8 @@ TEST(Ending, EveryCloseRequestEndsWithExitCodeZero) {
     c.script(sim);
     EXPECT_EQ(RunProgram(sim), 0);
     EXPECT_FALSE(sim.script_ran_out);
-    EXPECT_EQ(CountInLog(sim, "DestroyFormWindow"), 1);
-    EXPECT_EQ(CountInLog(sim, "ExitProcess 0"), 1);
+    EXPECT_EQ(CountOnScreen(sim, "DestroyWindow"), 1);
+    EXPECT_EQ(sim.recorder.Count({"ExitProcess", {0LL}}), 1);
     EXPECT_TRUE(sim.Screen().destroyed);
   }
 }
@@ -183,11 +188,12 @@ TEST(Ending, QuitRequestIsQueuedAndTheScreenStaysUntilTheLoopEnds) {
   NoWelcomeSim sim;
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);
-  auto at = [&](const std::string& entry) {
-    return std::find(sim.log.begin(), sim.log.end(), entry) - sim.log.begin();
-  };
-  EXPECT_LT(at("PostQuitMessage 0"), at("DestroyFormWindow"));
-  EXPECT_LT(at("DestroyFormWindow"), at("ExitProcess 0"));
+  const std::size_t quit = sim.recorder.Position({"PostQuitMessage", {0LL}});
+  const std::size_t destroy = sim.recorder.Position(OnScreen(sim, "DestroyWindow", {}));
+  const std::size_t exit = sim.recorder.Position({"ExitProcess", {0LL}});
+  EXPECT_LT(quit, destroy);
+  EXPECT_LT(destroy, exit);
+  EXPECT_LT(exit, sim.recorder.calls().size());
   EXPECT_EQ(HomePage, "") << "released at the end";
   EXPECT_EQ(VersionText, "");
 }
@@ -240,8 +246,8 @@ TEST(Ending, WindowsEndingInEveryStateGivesExitCodeZero) {
     sim.ThenEndSession();
     EXPECT_EQ(RunProgram(sim), 0);
     EXPECT_FALSE(sim.script_ran_out);
-    EXPECT_EQ(CountInLog(sim, "QueryEndSession 1"), 1);
-    EXPECT_EQ(CountInLog(sim, "ExitProcess 0"), 1);
+    EXPECT_EQ(sim.session_end_answers, std::vector<bool>{true});
+    EXPECT_EQ(sim.recorder.Count({"ExitProcess", {0LL}}), 1);
   }
 }
 

@@ -3,7 +3,7 @@
 
 #include "scripted_sim.h"
 
-using testing_support::CountInLog;
+using testing_support::OnScreen;
 using testing_support::NoWelcomeSim;
 using testing_support::RunProgram;
 using testing_support::ScriptedSim;
@@ -40,14 +40,10 @@ TEST(Web, BothEntriesOpenTheHomePageThenMinimise) {
       EXPECT_EQ(sim.message_boxes.size(), 0u) << "nothing is reported";
 
       // Stop, shell call, then the minimise request.
-      auto at = [&](const std::string& e) {
-        return std::find_if(sim.log.begin(), sim.log.end(),
-                            [&](const std::string& l) { return l.rfind(e, 0) == 0; }) -
-               sim.log.begin();
-      };
-      EXPECT_LT(at("ShellExecute"), at("ShowWindow 6"));
-      EXPECT_EQ(CountInLog(sim, "ShowWindow 6"), 1);
-      EXPECT_EQ(CountInLog(sim, "ShowWindow 2"), 0);
+      EXPECT_LT(sim.recorder.Position("ShellExecute"),
+                sim.recorder.Position(OnScreen(sim, "ShowWindow", {6LL})));
+      EXPECT_EQ(sim.recorder.Count(OnScreen(sim, "ShowWindow", {6LL})), 1);
+      EXPECT_EQ(sim.recorder.Count(OnScreen(sim, "ShowWindow", {2LL})), 0);
     }
   }
 }
@@ -89,7 +85,7 @@ TEST(Web, MinimisesAgainAfterARestoreButNeverAsksTwice) {
   sim.ThenKeyRelease(vcl::kVkEscape);
   EXPECT_EQ(RunProgram(sim), 0);
   EXPECT_EQ(sim.shell.calls.size(), 2u);
-  EXPECT_EQ(CountInLog(sim, "ShowWindow 6"), 2);
+  EXPECT_EQ(sim.recorder.Count(OnScreen(sim, "ShowWindow", {6LL})), 2);
 }
 
 }  // namespace

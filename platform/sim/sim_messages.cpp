@@ -181,15 +181,13 @@ void SimWindowSystem::Idle() {
   on_idle();
 }
 
-void SimWindowSystem::PostQuitMessage(int code) {
-  log.push_back("PostQuitMessage " + std::to_string(code));
+void SimWindowSystem::PostQuitMessage(int /*code*/) {
   quit_posted_ = true;
 }
 
 // ----- Timers -----
 
 bool SimWindowSystem::SetTimer(WindowHandle window, std::uint32_t id, std::uint32_t interval) {
-  log.push_back("SetTimer " + std::to_string(interval));
   if (faults_->refuse_timers) return false;
   timers_[{window, id}] = Timer{interval, now + interval};
   return true;
@@ -197,7 +195,6 @@ bool SimWindowSystem::SetTimer(WindowHandle window, std::uint32_t id, std::uint3
 
 void SimWindowSystem::KillTimer(WindowHandle window, std::uint32_t id) {
   // A WM_TIMER already in the queue stays there (KillTimer's remarks).
-  log.push_back("KillTimer");
   timers_.erase({window, id});
 }
 

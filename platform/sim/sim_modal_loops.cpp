@@ -15,12 +15,10 @@ MenuHandle SimWindowSystem::CreatePopupMenu(const std::vector<MenuEntry>& entrie
 
 void SimWindowSystem::DestroyMenu(MenuHandle menu) {
   menu_entries_.erase(menu);
-  log.push_back("DestroyMenu");
 }
 
 void SimWindowSystem::TrackPopupMenu(MenuHandle menu, Point p, WindowHandle owner) {
   menus.push_back({p, owner, menu_entries_.at(menu)});
-  log.push_back("MenuOpen");
   menu_open = true;
   menu_choice_.reset();
   // The menu's own loop: posted messages, ticks and paints go on.
@@ -28,7 +26,6 @@ void SimWindowSystem::TrackPopupMenu(MenuHandle menu, Point p, WindowHandle owne
     if (!DispatchOne(0)) Idle();
   }
   menu_open = false;
-  log.push_back("MenuClosed");
   // The choice is posted: it comes after the menu has closed and after the
   // message that opened the menu has been handled.
   if (menu_choice_) {
@@ -47,7 +44,6 @@ void SimWindowSystem::TrackPopupMenu(MenuHandle menu, Point p, WindowHandle owne
 
 void SimWindowSystem::MessageBox(WindowHandle owner, const std::string& text,
                                  const std::string& caption, std::uint32_t flags) {
-  log.push_back("MessageBox");
   // A modal dialog: it disables its owner while it runs and enables it
   // again before it is destroyed, so that the activation goes back to the
   // owner (DialogBox, EndDialog). An owner that was disabled already stays

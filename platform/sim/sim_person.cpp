@@ -150,7 +150,7 @@ void SimWindowSystem::EndSession() {
     const MessageResult r = Send(w, Message{MessageKind::kQueryEndSession});
     if (r.handled && r.value == 0) agreed = false;
   }
-  log.push_back(std::string("QueryEndSession ") + (agreed ? "1" : "0"));
+  session_end_answers.push_back(agreed);
   if (!agreed) return;
   for (WindowHandle w : tops) {
     Message m{MessageKind::kEndSession};

@@ -22,7 +22,6 @@ class SimShell : public Shell {
   explicit SimShell(const SimFaults& faults) : faults_(&faults) {}
 
   // ----- Set-up -----
-  std::vector<std::string>* log = nullptr;  // where each request is noted, if anywhere
 
   // ----- What happened -----
   std::vector<Call> calls;

@@ -28,7 +28,6 @@ WindowHandle SimWindowSystem::NewWindow(Window window) {
 }
 
 void SimWindowSystem::RegisterFormClass(const FormClassLook& look) {
-  log.push_back("RegisterFormClass");
   // A class name is registered once; a second registration fails.
   if (!form_class) form_class = look;
 }
@@ -44,7 +43,6 @@ WindowHandle SimWindowSystem::CreateFormWindow(const FormWindowParams& params,
   w.look = params.look;
   w.normal_placement = params.normal_placement;
   const WindowHandle h = NewWindow(w);
-  log.push_back("CreateFormWindow " + std::to_string(h));
   return h;
 }
 
@@ -68,13 +66,11 @@ WindowHandle SimWindowSystem::CreateInfoBoxWindow(const InfoBoxContents& content
   button.caption = contents.button.caption;
   button.id = contents.button.id;
   windows.at(h).button = NewWindow(button);
-  log.push_back("CreateInfoBoxWindow");
   return h;
 }
 
 void SimWindowSystem::DestroyWindow(WindowHandle window) {
   Window& w = windows.at(window);
-  log.push_back(w.kind == Kind::kInfoBox ? "DestroyInfoBox" : "DestroyFormWindow");
   // Owned windows and controls go first.
   for (auto& [h, other] : windows) {
     if (other.owner == window && !other.destroyed) {
@@ -150,8 +146,6 @@ void SimWindowSystem::Restore(WindowHandle window) {
 
 void SimWindowSystem::ShowWindow(WindowHandle window, int cmd) {
   Window& w = windows.at(window);
-  log.push_back(std::string(w.kind == Kind::kInfoBox ? "ShowBox " : "ShowWindow ") +
-                std::to_string(cmd));
   if (cmd == kSwHide) {
     if (w.visible) Hide(window);
     return;
@@ -223,7 +217,6 @@ void SimWindowSystem::MoveToTopOfBand(WindowHandle window) {
 }
 
 void SimWindowSystem::SetTopmost(WindowHandle window, bool topmost) {
-  log.push_back(std::string("SetTopmost ") + (topmost ? "1" : "0"));
   // HWND_TOPMOST makes the window and its owned windows top-most;
   // HWND_NOTOPMOST makes it, its owners and its owned windows ordinary and
   // puts it above all ordinary windows (SetWindowPos).
@@ -254,7 +247,6 @@ bool SimWindowSystem::IsWindowEnabled(WindowHandle window) {
 }
 
 void SimWindowSystem::EnableWindow(WindowHandle window, bool enable) {
-  log.push_back(std::string("EnableWindow ") + (enable ? "1" : "0"));
   SetEnabled(window, enable);
 }
 
@@ -345,12 +337,10 @@ void SimWindowSystem::SetFocus(WindowHandle window) {
 }
 
 void SimWindowSystem::SetActiveWindow(WindowHandle window) {
-  log.push_back("SetActiveWindow");
   if (CanActivate(window)) Activate(window);
 }
 
 void SimWindowSystem::SetForegroundWindow(WindowHandle window) {
-  log.push_back("SetForegroundWindow");
   // The foreground lock: a thread that is in the foreground may hand it on.
   // The lock's other grants (the last input, a lapsed timeout) are not
   // imitated, so from the background the call changes nothing.
@@ -419,7 +409,6 @@ FrameInsets SimWindowSystem::FrameOf(FrameKind frame) {
 }
 
 void SimWindowSystem::SendCancelMode(WindowHandle window) {
-  log.push_back("CancelMode");
   if (capture == window) capture = 0;
 }
 

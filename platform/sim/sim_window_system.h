@@ -104,7 +104,7 @@ class SimWindowSystem : public WindowSystem {
 
   // ----- What happened -----
   std::map<WindowHandle, Window> windows;
-  std::vector<std::string> log;  // the program's window calls, in order
+  std::vector<bool> session_end_answers;  // whether all agreed, each time the session ended
   std::vector<MessageBoxCall> message_boxes;
   std::vector<MenuOpening> menus;
   std::vector<Fill> fills;                 // every fill, in order
