@@ -193,7 +193,7 @@ TEST(Animation, GoesOnBehindTheOpenMenu) {
   sim.ThenRightClick({5, 5});
   sim.ThenAdvance(1000);  // while the menu is open
   bool menu_was_open = false;
-  sim.Then([&](ScriptedSim& s) { menu_was_open = s.menu_open; });
+  sim.Then([&](ScriptedSim& s) { menu_was_open = s.menu_open(); });
   sim.ThenCancelMenu();
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);
@@ -235,10 +235,10 @@ TEST(Animation, RefusedTimerIsReportedLeavesWhiteAndRecoversAfterAStop) {
   sim.Then([&](ScriptedSim&) { colour_after_recovery = Form1->Color(); });
   sim.ThenKeyRelease(vcl::kVkEscape);
   EXPECT_EQ(RunProgram(sim), 0);
-  ASSERT_EQ(sim.message_boxes.size(), 1u);
-  EXPECT_EQ(sim.message_boxes[0].text, "Not enough timers available.");
-  EXPECT_EQ(sim.message_boxes[0].caption, "Velumen");
-  EXPECT_EQ(sim.message_boxes[0].flags, 0x10u);
+  ASSERT_EQ(sim.message_boxes().size(), 1u);
+  EXPECT_EQ(sim.message_boxes()[0].text, "Not enough timers available.");
+  EXPECT_EQ(sim.message_boxes()[0].caption, "Velumen");
+  EXPECT_EQ(sim.message_boxes()[0].flags, 0x10u);
   EXPECT_EQ(colour_after_failure, kWhiteColor);
   EXPECT_EQ(sim.recorder.Count(OnScreen(sim, "SetTimer", {kAny, 500LL})), 2);
   EXPECT_EQ(colour_after_recovery, kGreenColor);
@@ -295,7 +295,7 @@ TEST(Painting, EveryFillShowsTheColourOfItsMoment) {
 
   const vcl::WindowHandle screen = sim.FormWindow();
   std::vector<std::pair<vcl::TColor, bool>> seen;  // (colour, erase), merged runs
-  for (const auto& fill : sim.fills) {
+  for (const auto& fill : sim.fills()) {
     ASSERT_EQ(fill.window, screen);
     EXPECT_FALSE(fill.by_system) << "the system's brush showed at " << fill.time;
     if (seen.empty() || seen.back() != std::make_pair(fill.color, fill.erase)) {
@@ -309,7 +309,7 @@ TEST(Painting, EveryFillShowsTheColourOfItsMoment) {
       {kWhiteColor, true},  {kWhiteColor, false},  // uncovered by the box
       {kGreenColor, false}};                       // "Green"
   EXPECT_EQ(seen, expected);
-  EXPECT_EQ(sim.fills_outside_paint, 0);
+  EXPECT_EQ(sim.fills_outside_paint(), 0);
 }
 
 }  // namespace

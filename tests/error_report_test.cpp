@@ -48,19 +48,19 @@ TEST(ErrorReport, EachPlaceThatCallsAHandlerReportsAndGoesOn) {
     SCOPED_TRACE(c.name);
     NoWelcomeSim sim;
     c.provoke(sim);
-    sim.Then([](ScriptedSim& s) { s.capture = s.FormWindow(); });
+    sim.Then([](ScriptedSim& s) { s.SystemCapturesMouse(s.FormWindow()); });
     ScriptedSim::Window screen_during;
     vcl::WindowHandle box_window = 0;
     sim.Then([&](ScriptedSim& s) {
       screen_during = s.Screen();
-      box_window = s.active;
+      box_window = s.active();
     });
     sim.ThenDismissMessageBox();
     ScriptedSim::Window screen_after;
     bool screen_active_and_focused = false;
     sim.Then([&](ScriptedSim& s) {
       screen_after = s.Screen();
-      screen_active_and_focused = s.active == s.FormWindow() && s.focus == s.FormWindow();
+      screen_active_and_focused = s.active() == s.FormWindow() && s.focus() == s.FormWindow();
       Form1->OnKeyUp = [](vcl::TObject*, vcl::VirtualKey& key, vcl::TShiftState) {
         if (key == vcl::kVkEscape) Form1->Close();
       };
@@ -69,8 +69,8 @@ TEST(ErrorReport, EachPlaceThatCallsAHandlerReportsAndGoesOn) {
     sim.ThenKeyRelease(vcl::kVkEscape);
     EXPECT_EQ(RunProgram(sim), 0);
     EXPECT_FALSE(sim.script_ran_out);
-    ASSERT_EQ(sim.message_boxes.size(), 1u);
-    const auto& box = sim.message_boxes[0];
+    ASSERT_EQ(sim.message_boxes().size(), 1u);
+    const auto& box = sim.message_boxes()[0];
     EXPECT_EQ(box.caption, "Velumen");
     EXPECT_EQ(box.flags, vcl::kMbOk | vcl::kMbIconStop);
     EXPECT_EQ(box.owner, sim.FormWindow());
@@ -81,9 +81,9 @@ TEST(ErrorReport, EachPlaceThatCallsAHandlerReportsAndGoesOn) {
     EXPECT_TRUE(screen_after.topmost);
     EXPECT_TRUE(screen_active_and_focused);
     // From the box straight back to the screen: no other program in between.
-    const auto box_at = std::find(sim.activations.begin(), sim.activations.end(), box.window);
-    ASSERT_NE(box_at, sim.activations.end());
-    ASSERT_NE(box_at + 1, sim.activations.end());
+    const auto box_at = std::find(sim.activations().begin(), sim.activations().end(), box.window);
+    ASSERT_NE(box_at, sim.activations().end());
+    ASSERT_NE(box_at + 1, sim.activations().end());
     EXPECT_EQ(*(box_at + 1), sim.FormWindow());
   }
 }
@@ -101,15 +101,15 @@ TEST(ErrorReport, AtStartUpTheBoxIsOwnedByTheHiddenScreenAndTheStartGoesOn) {
   bool welcome_after = false;
   bool screen_shown_after = false;
   sim.Then([&](ScriptedSim& s) {
-    welcome_after = s.OpenBox() != 0 && s.windows.at(s.OpenBox()).text == WelcomeText("1.3");
+    welcome_after = s.OpenBox() != 0 && s.windows().at(s.OpenBox()).text == WelcomeText("1.3");
     screen_shown_after = s.Screen().visible && s.Screen().state == vcl::TWindowState::wsMaximized;
   });
   sim.ThenKeyPress(vcl::kVkReturn);
   sim.ThenKeyRelease(vcl::kVkEscape);
   EXPECT_EQ(RunProgram(sim), 0);
-  ASSERT_EQ(sim.message_boxes.size(), 1u);
-  EXPECT_EQ(sim.message_boxes[0].text, "Failed to set data for 'prisoten'");
-  EXPECT_EQ(sim.message_boxes[0].owner, sim.FormWindow());
+  ASSERT_EQ(sim.message_boxes().size(), 1u);
+  EXPECT_EQ(sim.message_boxes()[0].text, "Failed to set data for 'prisoten'");
+  EXPECT_EQ(sim.message_boxes()[0].owner, sim.FormWindow());
   EXPECT_TRUE(buttons_during.empty()) << "no taskbar button of the box's own";
   EXPECT_FALSE(screen_visible_during);
   EXPECT_TRUE(welcome_after);
@@ -126,19 +126,19 @@ TEST(ErrorReport, WhileAnotherProgramIsActiveAnOpenBoxIsDisabledToo) {
   sim.ThenAdvance(500);
   bool box_enabled_during = true;
   sim.Then([&](ScriptedSim& s) {
-    box_enabled_during = s.windows.at(s.OpenBox()).enabled;
+    box_enabled_during = s.windows().at(s.OpenBox()).enabled;
     Form1->Timer1->SetEnabled(false);
   });
   sim.ThenDismissMessageBox();
   bool box_enabled_after = false;
-  sim.Then([&](ScriptedSim& s) { box_enabled_after = s.windows.at(s.OpenBox()).enabled; });
+  sim.Then([&](ScriptedSim& s) { box_enabled_after = s.windows().at(s.OpenBox()).enabled; });
   sim.ThenSwitchBack();
   sim.ThenKeyPress(vcl::kVkReturn);
   sim.ThenKeyRelease(vcl::kVkEscape);
   EXPECT_EQ(RunProgram(sim), 0);
   EXPECT_FALSE(sim.script_ran_out);
-  ASSERT_EQ(sim.message_boxes.size(), 1u);
-  EXPECT_EQ(sim.message_boxes[0].owner, sim.FormWindow());
+  ASSERT_EQ(sim.message_boxes().size(), 1u);
+  EXPECT_EQ(sim.message_boxes()[0].owner, sim.FormWindow());
   EXPECT_FALSE(box_enabled_during);
   EXPECT_TRUE(box_enabled_after);
 }
@@ -147,7 +147,7 @@ TEST(ErrorReport, CancelsMouseCaptureBeforeTheBox) {
   NoWelcomeSim sim;
   sim.faults.refuse_timers = true;
   sim.ThenRightClick({1, 1});
-  sim.Then([](ScriptedSim& s) { s.capture = s.FormWindow(); });
+  sim.Then([](ScriptedSim& s) { s.SystemCapturesMouse(s.FormWindow()); });
   sim.ThenChoose("White-Green animation");
   sim.ThenDismissMessageBox();
   sim.ThenKeyRelease(vcl::kVkEscape);

@@ -107,9 +107,9 @@ struct BoxRun {
     sim.Then([this](ScriptedSim& s) {
       screen_during = s.Screen();
       const vcl::WindowHandle handle = s.OpenBox();
-      box = s.windows.at(handle);
+      box = s.windows().at(handle);
       ok_focused = s.OkFocused(handle);
-      const auto& z = s.z_order;
+      const auto& z = s.z_order();
       box_above_screen = std::find(z.begin(), z.end(), handle) <
                          std::find(z.begin(), z.end(), s.FormWindow());
       log_mark = s.recorder.calls().size();
@@ -119,7 +119,7 @@ struct BoxRun {
   void After() {
     sim.Then([this](ScriptedSim& s) {
       screen_after = s.Screen();
-      focus_on_screen_after = s.focus == s.FormWindow();
+      focus_on_screen_after = s.focus() == s.FormWindow();
     });
   }
 };
@@ -149,7 +149,7 @@ TEST(InfoBox, OpensInFrontOfADisabledNonTopMostScreenAndRestoresIt) {
   EXPECT_TRUE(run.screen_after.enabled);
   EXPECT_TRUE(run.screen_after.topmost);
   EXPECT_TRUE(run.focus_on_screen_after);
-  EXPECT_EQ(run.sim.menus.size(), 1u);
+  EXPECT_EQ(run.sim.menus().size(), 1u);
   EXPECT_EQ(CountOnBoxes(run.sim, "DestroyWindow"), 1);
 
   // Closing: enabled as the box goes, the box destroyed, back on top, activated.
@@ -269,7 +269,7 @@ TEST(InfoBox, OkHasTheFocusWheneverTheBoxIsActive) {
     bool box_active = false;
     bool ok_focused = false;
     run.sim.Then([&](ScriptedSim& s) {
-      box_active = s.active == s.OpenBox();
+      box_active = s.active() == s.OpenBox();
       ok_focused = s.OpenBox() != 0 && s.OkFocused(s.OpenBox());
     });
     // Space presses the focused OK.
@@ -351,8 +351,8 @@ TEST(InfoBox, NestedBoxesPutTheScreenBackOnTopOnlyAtTheOutermostClose) {
     topmost_inside = s.Screen().topmost;
     screen_topmost_under_error_box = s.Screen().topmost;
     info_box = s.OpenBox();
-    info_box_under_error_box = s.windows.at(info_box);
-    activations_before = s.activations.size();
+    info_box_under_error_box = s.windows().at(info_box);
+    activations_before = s.activations().size();
   });
   sim.ThenDismissMessageBox();
   bool ok_focused_after = false;
@@ -363,16 +363,16 @@ TEST(InfoBox, NestedBoxesPutTheScreenBackOnTopOnlyAtTheOutermostClose) {
   sim.ThenKeyPress(vcl::kVkReturn);
   sim.ThenKeyRelease(vcl::kVkEscape);
   EXPECT_EQ(RunProgram(sim), 0);
-  ASSERT_EQ(sim.message_boxes.size(), 1u);
+  ASSERT_EQ(sim.message_boxes().size(), 1u);
   EXPECT_FALSE(screen_topmost_under_error_box);
   EXPECT_FALSE(topmost_inside);
   // The error box is in front of the information box, which is disabled
   // under it and active again after it, with OK focused.
   EXPECT_FALSE(info_box_under_error_box.enabled);
-  EXPECT_EQ(sim.message_boxes[0].owner, info_box);
+  EXPECT_EQ(sim.message_boxes()[0].owner, info_box);
   EXPECT_TRUE(ok_focused_after);
-  const std::vector<vcl::WindowHandle> after(sim.activations.begin() + activations_before,
-                                             sim.activations.end());
+  const std::vector<vcl::WindowHandle> after(sim.activations().begin() + activations_before,
+                                             sim.activations().end());
   ASSERT_FALSE(after.empty());
   EXPECT_EQ(after.front(), info_box) << "straight back to the information box";
   EXPECT_EQ(sim.recorder.Count({"SetTopmost", {kAny, false}}), 1);

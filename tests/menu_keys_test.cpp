@@ -17,9 +17,9 @@ TEST(Menu, HasTheTwelveEntriesInOrder) {
   sim.ThenCancelMenu();
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);
-  ASSERT_EQ(sim.menus.size(), 1u);
+  ASSERT_EQ(sim.menus().size(), 1u);
   std::vector<std::string> captions;
-  for (const vcl::MenuEntry& e : sim.menus[0].entries) captions.push_back(e.separator ? "-" : e.caption);
+  for (const vcl::MenuEntry& e : sim.menus()[0].entries) captions.push_back(e.separator ? "-" : e.caption);
   EXPECT_EQ(captions, (std::vector<std::string>{
                           "Black", "Gray", "Green", "White", "White-Green animation", "-",
                           "About Velumen", "How to use the program",
@@ -36,16 +36,16 @@ TEST(Menu, OpensAtEachRightButtonReleasePoint) {
   sim.ThenCancelMenu();
   sim.ThenKeyRelease(vcl::kVkEscape);
   EXPECT_EQ(RunProgram(sim), 0);
-  ASSERT_EQ(sim.menus.size(), 2u);
-  EXPECT_EQ(sim.menus[0].point.x, 300);
-  EXPECT_EQ(sim.menus[0].point.y, 200);
-  EXPECT_EQ(sim.menus[1].point.x, 1020);
-  EXPECT_EQ(sim.menus[1].point.y, 765);
+  ASSERT_EQ(sim.menus().size(), 2u);
+  EXPECT_EQ(sim.menus()[0].point.x, 300);
+  EXPECT_EQ(sim.menus()[0].point.y, 200);
+  EXPECT_EQ(sim.menus()[1].point.x, 1020);
+  EXPECT_EQ(sim.menus()[1].point.y, 765);
 }
 
 TEST(Menu, ReleaseCancelsAnyMouseCaptureFirst) {
   NoWelcomeSim sim;
-  sim.Then([](ScriptedSim& s) { s.capture = s.FormWindow(); });
+  sim.Then([](ScriptedSim& s) { s.SystemCapturesMouse(s.FormWindow()); });
   sim.ThenRightClick({3, 3});
   sim.ThenCancelMenu();
   sim.ThenKeyRelease(vcl::kVkEscape);
@@ -75,10 +75,10 @@ TEST(Menu, KeyboardOpeningRules) {
     sim.ThenPost(vcl::MessageKind::kContextMenu);  // what the system makes of it
     sim.ThenKeyRelease(vcl::kVkEscape);
     EXPECT_EQ(RunProgram(sim), 0);
-    ASSERT_EQ(sim.menus.size(), c.opens ? 1u : 0u);
+    ASSERT_EQ(sim.menus().size(), c.opens ? 1u : 0u);
     if (c.opens) {
-      EXPECT_EQ(sim.menus[0].point.x, 0);
-      EXPECT_EQ(sim.menus[0].point.y, 0);
+      EXPECT_EQ(sim.menus()[0].point.x, 0);
+      EXPECT_EQ(sim.menus()[0].point.y, 0);
     }
   }
 }
@@ -93,7 +93,7 @@ TEST(Menu, ChosenEntryRunsOnceAfterTheMenuHasClosed) {
     Form1->Gray->OnClick = [&s, &runs, &ran_at, &running_inside, gray](vcl::TObject* sender) {
       ++runs;
       ran_at = s.recorder.calls().size();
-      running_inside = s.dispatching;
+      running_inside = s.dispatching();
       gray(sender);
     };
   });
@@ -132,10 +132,10 @@ TEST(Menu, SeparatorsAreSeparatorLinesThatRunNothing) {
   });
   sim.ThenKeyRelease(vcl::kVkEscape);
   EXPECT_EQ(RunProgram(sim), 0);
-  ASSERT_EQ(sim.menus.size(), 1u);
+  ASSERT_EQ(sim.menus().size(), 1u);
   std::vector<int> separators;
-  for (std::size_t i = 0; i < sim.menus[0].entries.size(); ++i) {
-    if (sim.menus[0].entries[i].separator) separators.push_back(static_cast<int>(i));
+  for (std::size_t i = 0; i < sim.menus()[0].entries.size(); ++i) {
+    if (sim.menus()[0].entries[i].separator) separators.push_back(static_cast<int>(i));
   }
   EXPECT_EQ(separators, (std::vector<int>{5, 10}));
   EXPECT_TRUE(running);

@@ -105,12 +105,12 @@ TEST(Registry, EachFailingStepIsReportedOrNotAndStartUpGoesOn) {
     EXPECT_FALSE(sim.script_ran_out);
 
     if (*row.message) {
-      ASSERT_EQ(sim.message_boxes.size(), 1u);
-      EXPECT_EQ(sim.message_boxes[0].text, row.message);
-      EXPECT_EQ(sim.message_boxes[0].caption, "Velumen");
+      ASSERT_EQ(sim.message_boxes().size(), 1u);
+      EXPECT_EQ(sim.message_boxes()[0].text, row.message);
+      EXPECT_EQ(sim.message_boxes()[0].caption, "Velumen");
       EXPECT_TRUE(screen_hidden_during_error) << "the error comes before the screen";
     } else {
-      EXPECT_TRUE(sim.message_boxes.empty());
+      EXPECT_TRUE(sim.message_boxes().empty());
     }
     EXPECT_TRUE(welcome_open);
     const auto& values = sim.registry.keys[kKey];
@@ -133,7 +133,7 @@ TEST(Registry, HomePageAndVersionAreSetEvenWhenTheFirstWriteFails) {
   sim.ThenRightClick({1, 1});
   sim.ThenChoose("About Velumen");
   std::string about;
-  sim.Then([&](ScriptedSim& s) { about = s.windows.at(s.OpenBox()).text; });
+  sim.Then([&](ScriptedSim& s) { about = s.windows().at(s.OpenBox()).text; });
   sim.ThenKeyPress(vcl::kVkReturn);
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);

@@ -49,7 +49,7 @@ void ScriptedSim::ThenDismissMessageBox() {
 
 void ScriptedSim::ThenClickBoxButton() {
   Then([](ScriptedSim& s) {
-    if (WindowHandle box = s.OpenBox()) s.ClickButton(s.windows.at(box).button);
+    if (WindowHandle box = s.OpenBox()) s.ClickButton(s.windows().at(box).button);
   });
 }
 
@@ -133,14 +133,14 @@ int ScriptedSim::Run() {
 }
 
 WindowHandle ScriptedSim::FormWindow() const {
-  for (const auto& [handle, w] : windows) {
+  for (const auto& [handle, w] : windows()) {
     if (w.kind == Kind::kForm) return handle;
   }
   return 0;
 }
 
 WindowHandle ScriptedSim::OpenBox() const {
-  for (const auto& [handle, w] : windows) {
+  for (const auto& [handle, w] : windows()) {
     if (w.kind == Kind::kInfoBox && w.visible) return handle;
   }
   return 0;
@@ -148,7 +148,7 @@ WindowHandle ScriptedSim::OpenBox() const {
 
 std::vector<std::pair<std::uint32_t, vcl::TColor>> ScriptedSim::ScreenFills() const {
   std::vector<std::pair<std::uint32_t, vcl::TColor>> screen_fills;
-  for (const Fill& fill : fills) {
+  for (const Fill& fill : fills()) {
     if (fill.window == FormWindow()) screen_fills.emplace_back(fill.time, fill.color);
   }
   return screen_fills;
@@ -160,8 +160,8 @@ int CountOn(const ScriptedSim& sim, const char* name, bool boxes) {
   for (const Call& call : sim.recorder.calls()) {
     if (call.name != name || call.args.empty()) continue;
     const auto* window = std::get_if<WindowArg>(&call.args[0]);
-    if (window == nullptr || sim.windows.count(window->handle) == 0) continue;
-    const ScriptedSim::Kind kind = sim.windows.at(window->handle).kind;
+    if (window == nullptr || sim.windows().count(window->handle) == 0) continue;
+    const ScriptedSim::Kind kind = sim.windows().at(window->handle).kind;
     if (kind == (boxes ? ScriptedSim::Kind::kInfoBox : ScriptedSim::Kind::kForm)) ++n;
   }
   return n;

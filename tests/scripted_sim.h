@@ -64,10 +64,10 @@ class ScriptedSim : private SimFaultsHolder, public vcl::SimWindowSystem {
   bool script_ran_out = false;
   vcl::WindowHandle FormWindow() const;  // the test screen: the first form made
   vcl::WindowHandle OpenBox() const;     // the visible information box, if any
-  const Window& Screen() const { return windows.at(FormWindow()); }
+  const Window& Screen() const { return windows().at(FormWindow()); }
   // (time, colour) of every fill of the test screen, erases included.
   std::vector<std::pair<std::uint32_t, vcl::TColor>> ScreenFills() const;
-  bool OkFocused(vcl::WindowHandle box) const { return focus == windows.at(box).button; }
+  bool OkFocused(vcl::WindowHandle box) const { return focus() == windows().at(box).button; }
 
  private:
   void RunNext();

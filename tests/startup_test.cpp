@@ -18,7 +18,7 @@ namespace {
 
 int WelcomeBoxes(const ScriptedSim& sim) {
   int n = 0;
-  for (const auto& [h, w] : sim.windows) n += w.kind == ScriptedSim::Kind::kInfoBox && w.text == WelcomeText("1.3") ? 1 : 0;
+  for (const auto& [h, w] : sim.windows()) n += w.kind == ScriptedSim::Kind::kInfoBox && w.text == WelcomeText("1.3") ? 1 : 0;
   return n;
 }
 
@@ -28,7 +28,7 @@ TEST(StartUp, ShowsABlackTopMostMaximisedScreenAndEndsOnEscRelease) {
   bool focused = false;
   sim.Then([&](ScriptedSim& s) {
     seen = s.Screen();
-    focused = s.focus == s.FormWindow();
+    focused = s.focus() == s.FormWindow();
   });
   sim.ThenKeyRelease(vcl::kVkEscape);
 
@@ -42,7 +42,7 @@ TEST(StartUp, ShowsABlackTopMostMaximisedScreenAndEndsOnEscRelease) {
   ASSERT_FALSE(sim.ScreenFills().empty());
   // The first thing ever painted is black, and nothing else was painted.
   for (const auto& [time, colour] : sim.ScreenFills()) EXPECT_EQ(colour, vcl::clBlack);
-  EXPECT_EQ(sim.fills_outside_paint, 0);
+  EXPECT_EQ(sim.fills_outside_paint(), 0);
   EXPECT_EQ(seen.normal_placement.left, 192);
   EXPECT_EQ(seen.normal_placement.top, 117);
   EXPECT_EQ(seen.normal_placement.Width(), 436);
@@ -246,7 +246,7 @@ TEST(Ending, WindowsEndingInEveryStateGivesExitCodeZero) {
     sim.ThenEndSession();
     EXPECT_EQ(RunProgram(sim), 0);
     EXPECT_FALSE(sim.script_ran_out);
-    EXPECT_EQ(sim.session_end_answers, std::vector<bool>{true});
+    EXPECT_EQ(sim.session_end_answers(), std::vector<bool>{true});
     EXPECT_EQ(sim.recorder.Count({"ExitProcess", {0LL}}), 1);
   }
 }
@@ -267,14 +267,14 @@ TEST(TaskbarEntry, TheScreenBearsItWithNothingVisibleAndTheShellCanMinimiseIt) {
   bool other_program_active = false;
   sim.Then([&](ScriptedSim& s) {
     minimised = s.Screen();
-    other_program_active = s.active == s.other_program;
+    other_program_active = s.active() == s.other_program;
   });
   sim.ThenRestoreFromTaskbar();
   ScriptedSim::Window restored;
   bool focused = false;
   sim.Then([&](ScriptedSim& s) {
     restored = s.Screen();
-    focused = s.active == s.FormWindow() && s.focus == s.FormWindow();
+    focused = s.active() == s.FormWindow() && s.focus() == s.FormWindow();
   });
   sim.Then([](ScriptedSim& s) { s.CloseFromTaskbar(s.FormWindow()); });
 
@@ -284,8 +284,8 @@ TEST(TaskbarEntry, TheScreenBearsItWithNothingVisibleAndTheShellCanMinimiseIt) {
   const vcl::WindowLook& look = sim.Screen().look;
   EXPECT_EQ(look.frame, vcl::FrameKind::kNone);
   EXPECT_TRUE(look.taskbar_entry);
-  ASSERT_TRUE(sim.form_class.has_value());
-  EXPECT_EQ(sim.form_class->pointer, vcl::PointerShape::kArrow);
+  ASSERT_TRUE(sim.form_class().has_value());
+  EXPECT_EQ(sim.form_class()->pointer, vcl::PointerShape::kArrow);
   EXPECT_EQ(minimised.state, TWindowState::wsMinimized);
   EXPECT_TRUE(other_program_active);
   EXPECT_EQ(restored.state, TWindowState::wsMaximized);

@@ -37,7 +37,7 @@ TEST(Web, BothEntriesOpenTheHomePageThenMinimise) {
       EXPECT_FALSE(call.directory.has_value());
       EXPECT_EQ(call.show_command, vcl::kSwShowNormal);
       EXPECT_EQ(state, TWindowState::wsMinimized);
-      EXPECT_EQ(sim.message_boxes.size(), 0u) << "nothing is reported";
+      EXPECT_EQ(sim.message_boxes().size(), 0u) << "nothing is reported";
 
       // Stop, shell call, then the minimise request.
       EXPECT_LT(sim.recorder.Position("ShellExecute"),
@@ -61,7 +61,7 @@ TEST(Web, StopsTheAnimationAndRestoresMaximisedWithItsColour) {
   bool focused = false;
   sim.Then([&](ScriptedSim& s) {
     restored = s.Screen();
-    focused = s.focus == s.FormWindow();
+    focused = s.focus() == s.FormWindow();
   });
   sim.ThenKeyRelease(vcl::kVkEscape);
   EXPECT_EQ(RunProgram(sim), 0);

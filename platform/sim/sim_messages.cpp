@@ -29,9 +29,9 @@ class Dispatching {
 // ----- Messages -----
 
 MessageResult SimWindowSystem::Send(WindowHandle window, const Message& message) {
-  auto it = windows.find(window);
-  if (it == windows.end() || it->second.destroyed || it->second.target == nullptr) return {};
-  Dispatching entry(dispatching, message.kind);
+  auto it = windows_.find(window);
+  if (it == windows_.end() || it->second.destroyed || it->second.target == nullptr) return {};
+  Dispatching entry(dispatching_, message.kind);
   return it->second.target->HandleMessage(message);
 }
 
@@ -41,7 +41,7 @@ void SimWindowSystem::Post(WindowHandle window, const Message& message) {
 
 void SimWindowSystem::Deliver(WindowHandle dialog, const Posted& posted) {
   if (!IsOurs(posted.window)) return;
-  const Window& w = windows.at(posted.window);
+  const Window& w = windows_.at(posted.window);
   switch (posted.input) {
     case Input::kKeyDown:
       // The back end passes key presses to DefWindowProc, which does nothing
@@ -92,7 +92,7 @@ void SimWindowSystem::DialogManager(WindowHandle dialog, const Posted& posted) {
       Send(dialog, command);
       return;
     case kVkSpace:
-      if (windows.at(focus).kind == Kind::kButton) pressed_button_ = focus;
+      if (windows_.at(focus_).kind == Kind::kButton) pressed_button_ = focus_;
       return;
     default:
       return;
@@ -106,8 +106,8 @@ std::optional<SimWindowSystem::Posted> SimWindowSystem::TakeMessage() {
     return posted;
   }
   // WM_PAINT comes when no posted message is left.
-  for (WindowHandle w : z_order) {
-    const Window& win = windows.at(w);
+  for (WindowHandle w : z_order_) {
+    const Window& win = windows_.at(w);
     if (IsOurs(w) && win.visible && win.needs_paint && win.state != TWindowState::wsMinimized) {
       Posted paint{w, Message{MessageKind::kPaint}, Input::kNone};
       paint.paint = true;
@@ -119,7 +119,7 @@ std::optional<SimWindowSystem::Posted> SimWindowSystem::TakeMessage() {
 
 void SimWindowSystem::Handle(WindowHandle dialog, const Posted& posted) {
   if (posted.paint) {
-    if (IsOurs(posted.window) && windows.at(posted.window).needs_paint) PaintNow(posted.window);
+    if (IsOurs(posted.window) && windows_.at(posted.window).needs_paint) PaintNow(posted.window);
     return;
   }
   Deliver(dialog, posted);
@@ -169,11 +169,11 @@ void SimWindowSystem::DispatchMessage() {
 }
 
 void SimWindowSystem::Idle() {
-  if (now < advance_to_) {
+  if (now_ < advance_to_) {
     // Up to the next tick, so that each is handled at its own time.
     std::uint32_t next = advance_to_;
     for (const auto& [key, timer] : timers_) next = std::min(next, timer.due);
-    now = next;
+    now_ = next;
     PostDueTicks();
     return;
   }
@@ -189,7 +189,7 @@ void SimWindowSystem::PostQuitMessage(int /*code*/) {
 
 bool SimWindowSystem::SetTimer(WindowHandle window, std::uint32_t id, std::uint32_t interval) {
   if (faults_->refuse_timers) return false;
-  timers_[{window, id}] = Timer{interval, now + interval};
+  timers_[{window, id}] = Timer{interval, now_ + interval};
   return true;
 }
 
@@ -200,7 +200,7 @@ void SimWindowSystem::KillTimer(WindowHandle window, std::uint32_t id) {
 
 void SimWindowSystem::PostDueTicks() {
   for (auto& [key, timer] : timers_) {
-    if (timer.due > now) continue;
+    if (timer.due > now_) continue;
     // Ticks that fall due while one waits in the queue merge into it.
     const bool queued = std::any_of(queue_.begin(), queue_.end(), [&](const Posted& p) {
       return p.window == key.first && p.message.kind == MessageKind::kTimer &&
@@ -211,7 +211,7 @@ void SimWindowSystem::PostDueTicks() {
       m.id = key.second;
       Post(key.first, m);
     }
-    while (timer.due <= now) timer.due += timer.interval;
+    while (timer.due <= now_) timer.due += timer.interval;
   }
 }
 

@@ -18,14 +18,14 @@ void SimWindowSystem::DestroyMenu(MenuHandle menu) {
 }
 
 void SimWindowSystem::TrackPopupMenu(MenuHandle menu, Point p, WindowHandle owner) {
-  menus.push_back({p, owner, menu_entries_.at(menu)});
-  menu_open = true;
+  menus_.push_back({p, owner, menu_entries_.at(menu)});
+  menu_open_ = true;
   menu_choice_.reset();
   // The menu's own loop: posted messages, ticks and paints go on.
   while (!menu_choice_ && !quit_posted_) {
     if (!DispatchOne(0)) Idle();
   }
-  menu_open = false;
+  menu_open_ = false;
   // The choice is posted: it comes after the menu has closed and after the
   // message that opened the menu has been handled.
   if (menu_choice_) {
@@ -56,9 +56,9 @@ void SimWindowSystem::MessageBox(WindowHandle owner, const std::string& text,
   box.caption = caption;
   box.text = text;
   box.visible = true;
-  box.topmost = owner != 0 && windows.at(owner).topmost;
+  box.topmost = owner != 0 && windows_.at(owner).topmost;
   const WindowHandle h = NewWindow(box);
-  message_boxes.push_back({owner, text, caption, flags, h});
+  message_boxes_.push_back({owner, text, caption, flags, h});
   Activate(h);
   dismiss_message_box_ = false;
   while (!dismiss_message_box_ && !quit_posted_) {
@@ -70,10 +70,10 @@ void SimWindowSystem::MessageBox(WindowHandle owner, const std::string& text,
   // activation to the owner, shown or hidden, enabled or not; only an
   // ownerless box lets the system pick the next window (Wine's and
   // ReactOS's EndDialog).
-  const bool was_active = active == h;
-  Window& shown = windows.at(h);
+  const bool was_active = active_ == h;
+  Window& shown = windows_.at(h);
   shown.visible = false;
-  if (focus == h) focus = 0;
+  if (focus_ == h) focus_ = 0;
   Uncover(h);
   if (was_active) {
     if (owner != 0) {
@@ -82,8 +82,8 @@ void SimWindowSystem::MessageBox(WindowHandle owner, const std::string& text,
       ActivateOtherWindow(h);
     }
   }
-  windows.at(h).destroyed = true;
-  z_order.erase(std::find(z_order.begin(), z_order.end(), h));
+  windows_.at(h).destroyed = true;
+  z_order_.erase(std::find(z_order_.begin(), z_order_.end(), h));
 }
 
 }  // namespace vcl

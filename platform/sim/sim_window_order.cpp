@@ -19,9 +19,9 @@ bool Contains(const Rect& r, Point p) {
 WindowHandle SimWindowSystem::NewWindow(Window window) {
   const WindowHandle h = next_handle_++;
   const bool top_level = window.kind != Kind::kButton;
-  windows[h] = std::move(window);
+  windows_[h] = std::move(window);
   if (top_level) {
-    z_order.insert(z_order.begin(), h);
+    z_order_.insert(z_order_.begin(), h);
     Restack();
   }
   return h;
@@ -29,13 +29,13 @@ WindowHandle SimWindowSystem::NewWindow(Window window) {
 
 void SimWindowSystem::RegisterFormClass(const FormClassLook& look) {
   // A class name is registered once; a second registration fails.
-  if (!form_class) form_class = look;
+  if (!form_class_) form_class_ = look;
 }
 
 WindowHandle SimWindowSystem::CreateFormWindow(const FormWindowParams& params,
                                                MessageTarget* target) {
   // CreateWindowEx fails for a class that was never registered.
-  if (!form_class) return 0;
+  if (!form_class_) return 0;
   Window w;
   w.kind = Kind::kForm;
   w.target = target;
@@ -57,7 +57,7 @@ WindowHandle SimWindowSystem::CreateInfoBoxWindow(const InfoBoxContents& content
   w.look.frame = contents.frame;
   w.box = contents;
   // An owned window shares its owner's band.
-  w.topmost = contents.owner != 0 && windows.at(contents.owner).topmost;
+  w.topmost = contents.owner != 0 && windows_.at(contents.owner).topmost;
   const WindowHandle h = NewWindow(w);
   Window button;
   button.kind = Kind::kButton;
@@ -65,18 +65,18 @@ WindowHandle SimWindowSystem::CreateInfoBoxWindow(const InfoBoxContents& content
   button.visible = true;
   button.caption = contents.button.caption;
   button.id = contents.button.id;
-  windows.at(h).button = NewWindow(button);
+  windows_.at(h).button = NewWindow(button);
   return h;
 }
 
 void SimWindowSystem::DestroyWindow(WindowHandle window) {
-  Window& w = windows.at(window);
+  Window& w = windows_.at(window);
   // Owned windows and controls go first.
-  for (auto& [h, other] : windows) {
+  for (auto& [h, other] : windows_) {
     if (other.owner == window && !other.destroyed) {
       if (other.kind == Kind::kButton) {
         other.destroyed = true;
-        if (focus == h) focus = 0;
+        if (focus_ == h) focus_ = 0;
       } else {
         DestroyWindow(h);
       }
@@ -90,53 +90,53 @@ void SimWindowSystem::DestroyWindow(WindowHandle window) {
   // The record stays, so that tests can read what the window showed last.
   w.destroyed = true;
   w.target = nullptr;
-  z_order.erase(std::remove(z_order.begin(), z_order.end(), window), z_order.end());
-  if (focus == window) focus = 0;
-  if (active == window) active = 0;
+  z_order_.erase(std::remove(z_order_.begin(), z_order_.end(), window), z_order_.end());
+  if (focus_ == window) focus_ = 0;
+  if (active_ == window) active_ = 0;
 }
 
 std::vector<WindowHandle> SimWindowSystem::ThreadWindows() {
   std::vector<WindowHandle> ours;
-  for (WindowHandle w : z_order) {
+  for (WindowHandle w : z_order_) {
     if (IsOurs(w)) ours.push_back(w);
   }
   return ours;
 }
 
 void SimWindowSystem::SetState(WindowHandle window, TWindowState state) {
-  windows.at(window).state = state;
+  windows_.at(window).state = state;
   Message m{MessageKind::kSize};
   m.state = state;
   Send(window, m);
 }
 
 void SimWindowSystem::Hide(WindowHandle window) {
-  Window& w = windows.at(window);
+  Window& w = windows_.at(window);
   w.visible = false;
-  if (focus == window || TopLevelOf(focus) == window) focus = 0;
+  if (focus_ == window || TopLevelOf(focus_) == window) focus_ = 0;
   Uncover(window);
   // Hiding the active window activates another: its owner when it can be,
   // else the next one below, as WINPOS_ActivateOtherWindow does.
-  if (active == window) ActivateOtherWindow(window);
+  if (active_ == window) ActivateOtherWindow(window);
 }
 
 void SimWindowSystem::Minimize(WindowHandle window) {
-  Window& w = windows.at(window);
+  Window& w = windows_.at(window);
   if (w.state == TWindowState::wsMinimized) return;
   w.restore_to_maximized = w.state == TWindowState::wsMaximized;
   Uncover(window);
   SetState(window, TWindowState::wsMinimized);
   // A minimised window goes to the bottom of its band, and the next
   // window is activated (SW_MINIMIZE).
-  z_order.erase(std::find(z_order.begin(), z_order.end(), window));
-  z_order.push_back(window);
+  z_order_.erase(std::find(z_order_.begin(), z_order_.end(), window));
+  z_order_.push_back(window);
   Restack();
-  const bool was_active = active == window || (IsOurs(active) && windows.at(active).owner == window);
+  const bool was_active = active_ == window || (IsOurs(active_) && windows_.at(active_).owner == window);
   if (was_active) ActivateOtherWindow(window);
 }
 
 void SimWindowSystem::Restore(WindowHandle window) {
-  Window& w = windows.at(window);
+  Window& w = windows_.at(window);
   if (w.state != TWindowState::wsMinimized) return;
   SetState(window, w.restore_to_maximized ? TWindowState::wsMaximized : TWindowState::wsNormal);
   // A window that comes back is erased at once and painted later.
@@ -145,7 +145,7 @@ void SimWindowSystem::Restore(WindowHandle window) {
 }
 
 void SimWindowSystem::ShowWindow(WindowHandle window, int cmd) {
-  Window& w = windows.at(window);
+  Window& w = windows_.at(window);
   if (cmd == kSwHide) {
     if (w.visible) Hide(window);
     return;
@@ -190,29 +190,29 @@ void SimWindowSystem::ShowWindow(WindowHandle window, int cmd) {
 
 void SimWindowSystem::Restack() {
   // The top-most band above the rest, each keeping its order...
-  std::stable_partition(z_order.begin(), z_order.end(),
-                        [this](WindowHandle w) { return windows.at(w).topmost; });
+  std::stable_partition(z_order_.begin(), z_order_.end(),
+                        [this](WindowHandle w) { return windows_.at(w).topmost; });
   // ...and owned windows always above their owner.
   for (bool moved = true; moved;) {
     moved = false;
-    for (std::size_t i = 0; i < z_order.size() && !moved; ++i) {
-      const WindowHandle owner = windows.at(z_order[i]).owner;
+    for (std::size_t i = 0; i < z_order_.size() && !moved; ++i) {
+      const WindowHandle owner = windows_.at(z_order_[i]).owner;
       if (owner == 0) continue;
-      auto o = std::find(z_order.begin(), z_order.end(), owner);
-      if (o == z_order.end() || static_cast<std::size_t>(o - z_order.begin()) > i) continue;
-      const WindowHandle owned = z_order[i];
-      z_order.erase(z_order.begin() + static_cast<std::ptrdiff_t>(i));
-      z_order.insert(std::find(z_order.begin(), z_order.end(), owner), owned);
+      auto o = std::find(z_order_.begin(), z_order_.end(), owner);
+      if (o == z_order_.end() || static_cast<std::size_t>(o - z_order_.begin()) > i) continue;
+      const WindowHandle owned = z_order_[i];
+      z_order_.erase(z_order_.begin() + static_cast<std::ptrdiff_t>(i));
+      z_order_.insert(std::find(z_order_.begin(), z_order_.end(), owner), owned);
       moved = true;
     }
   }
 }
 
 void SimWindowSystem::MoveToTopOfBand(WindowHandle window) {
-  auto it = std::find(z_order.begin(), z_order.end(), window);
-  if (it == z_order.end()) return;
-  z_order.erase(it);
-  z_order.insert(z_order.begin(), window);
+  auto it = std::find(z_order_.begin(), z_order_.end(), window);
+  if (it == z_order_.end()) return;
+  z_order_.erase(it);
+  z_order_.insert(z_order_.begin(), window);
   Restack();
 }
 
@@ -220,30 +220,30 @@ void SimWindowSystem::SetTopmost(WindowHandle window, bool topmost) {
   // HWND_TOPMOST makes the window and its owned windows top-most;
   // HWND_NOTOPMOST makes it, its owners and its owned windows ordinary and
   // puts it above all ordinary windows (SetWindowPos).
-  if (!topmost && !windows.at(window).topmost) return;
+  if (!topmost && !windows_.at(window).topmost) return;
   std::vector<WindowHandle> affected = {window};
   for (std::size_t i = 0; i < affected.size(); ++i) {
-    for (const auto& [h, w] : windows) {
+    for (const auto& [h, w] : windows_) {
       if (w.owner == affected[i] && w.kind != Kind::kButton) affected.push_back(h);
     }
   }
   if (!topmost) {
-    for (WindowHandle o = windows.at(window).owner; o != 0; o = windows.at(o).owner) {
+    for (WindowHandle o = windows_.at(window).owner; o != 0; o = windows_.at(o).owner) {
       affected.push_back(o);
     }
   }
-  for (WindowHandle w : affected) windows.at(w).topmost = topmost;
+  for (WindowHandle w : affected) windows_.at(w).topmost = topmost;
   MoveToTopOfBand(window);
 }
 
 bool SimWindowSystem::IsWindowVisible(WindowHandle window) {
-  auto it = windows.find(window);
-  return it != windows.end() && it->second.visible;
+  auto it = windows_.find(window);
+  return it != windows_.end() && it->second.visible;
 }
 
 bool SimWindowSystem::IsWindowEnabled(WindowHandle window) {
-  auto it = windows.find(window);
-  return it != windows.end() && it->second.enabled;
+  auto it = windows_.find(window);
+  return it != windows_.end() && it->second.enabled;
 }
 
 void SimWindowSystem::EnableWindow(WindowHandle window, bool enable) {
@@ -251,29 +251,29 @@ void SimWindowSystem::EnableWindow(WindowHandle window, bool enable) {
 }
 
 void SimWindowSystem::SetEnabled(WindowHandle window, bool enable) {
-  Window& w = windows.at(window);
+  Window& w = windows_.at(window);
   w.enabled = enable;
   if (!enable) {
     // A window being disabled loses the capture and the focus.
-    if (capture == window) capture = 0;
-    if (focus == window) focus = 0;
+    if (capture_ == window) capture_ = 0;
+    if (focus_ == window) focus_ = 0;
   }
 }
 
 // ----- Activation and focus -----
 
 bool SimWindowSystem::CanActivate(WindowHandle window) const {
-  auto it = windows.find(window);
-  if (it == windows.end()) return false;
+  auto it = windows_.find(window);
+  if (it == windows_.end()) return false;
   const Window& w = it->second;
   return !w.destroyed && w.visible && w.enabled && w.kind != Kind::kButton;
 }
 
 void SimWindowSystem::Activate(WindowHandle window) {
-  if (window == active) return;
-  const WindowHandle previous = active;
-  active = window;
-  activations.push_back(window);
+  if (window == active_) return;
+  const WindowHandle previous = active_;
+  active_ = window;
+  activations_.push_back(window);
   MoveToTopOfBand(window);
   if (IsOurs(previous)) {
     Message m{MessageKind::kActivate};
@@ -281,7 +281,7 @@ void SimWindowSystem::Activate(WindowHandle window) {
     Send(previous, m);
   }
   if (!IsOurs(window)) {
-    focus = window;
+    focus_ = window;
     return;
   }
   Message m{MessageKind::kActivate};
@@ -289,9 +289,9 @@ void SimWindowSystem::Activate(WindowHandle window) {
   const MessageResult result = Send(window, m);
   // DefWindowProc puts the focus on the window it activates, unless it is
   // minimised.
-  if (!result.handled && active == window) {
-    if (windows.at(window).state == TWindowState::wsMinimized) {
-      focus = 0;
+  if (!result.handled && active_ == window) {
+    if (windows_.at(window).state == TWindowState::wsMinimized) {
+      focus_ = 0;
     } else {
       SetFocus(window);
     }
@@ -299,40 +299,40 @@ void SimWindowSystem::Activate(WindowHandle window) {
 }
 
 void SimWindowSystem::ActivateOtherWindow(WindowHandle leaving) {
-  const WindowHandle owner = windows.at(leaving).owner;
+  const WindowHandle owner = windows_.at(leaving).owner;
   if (owner != 0 && CanActivate(owner)) {
     Activate(owner);
     return;
   }
-  auto it = std::find(z_order.begin(), z_order.end(), leaving);
-  if (it != z_order.end()) {
-    for (auto below = std::next(it); below != z_order.end(); ++below) {
+  auto it = std::find(z_order_.begin(), z_order_.end(), leaving);
+  if (it != z_order_.end()) {
+    for (auto below = std::next(it); below != z_order_.end(); ++below) {
       if (CanActivate(*below)) {
         Activate(*below);
         return;
       }
     }
   }
-  for (WindowHandle w : z_order) {
+  for (WindowHandle w : z_order_) {
     if (w == leaving) break;
     if (CanActivate(w)) {
       Activate(w);
       return;
     }
   }
-  active = 0;
-  focus = 0;
+  active_ = 0;
+  focus_ = 0;
 }
 
 void SimWindowSystem::SetFocus(WindowHandle window) {
-  if (focus == window) return;
+  if (focus_ == window) return;
   // Focusing a window of an inactive top-level window activates that first.
   const WindowHandle top = TopLevelOf(window);
-  if (top != active && CanActivate(top)) {
+  if (top != active_ && CanActivate(top)) {
     Activate(top);
-    if (focus == window) return;
+    if (focus_ == window) return;
   }
-  focus = window;
+  focus_ = window;
   Send(window, Message{MessageKind::kSetFocus});
 }
 
@@ -344,11 +344,11 @@ void SimWindowSystem::SetForegroundWindow(WindowHandle window) {
   // The foreground lock: a thread that is in the foreground may hand it on.
   // The lock's other grants (the last input, a lapsed timeout) are not
   // imitated, so from the background the call changes nothing.
-  if (IsOurs(active) && CanActivate(window)) Activate(window);
+  if (IsOurs(active_) && CanActivate(window)) Activate(window);
 }
 
 void SimWindowSystem::FocusButton(WindowHandle box, std::uint32_t id) {
-  for (const auto& [h, w] : windows) {
+  for (const auto& [h, w] : windows_) {
     if (w.kind == Kind::kButton && w.owner == box && w.id == id && !w.destroyed) {
       SetFocus(h);
       return;
@@ -357,8 +357,8 @@ void SimWindowSystem::FocusButton(WindowHandle box, std::uint32_t id) {
 }
 
 WindowHandle SimWindowSystem::LastActivePopup(WindowHandle window) const {
-  for (auto it = activations.rbegin(); it != activations.rend(); ++it) {
-    if (windows.at(*it).owner == window && CanActivate(*it)) return *it;
+  for (auto it = activations_.rbegin(); it != activations_.rend(); ++it) {
+    if (windows_.at(*it).owner == window && CanActivate(*it)) return *it;
   }
   return window;
 }
@@ -366,7 +366,7 @@ WindowHandle SimWindowSystem::LastActivePopup(WindowHandle window) const {
 // ----- Geometry -----
 
 Rect SimWindowSystem::WindowRect(WindowHandle window) const {
-  const Window& w = windows.at(window);
+  const Window& w = windows_.at(window);
   switch (w.kind) {
     case Kind::kInfoBox:
       return w.box.geometry.window;
@@ -383,8 +383,8 @@ Rect SimWindowSystem::WindowRect(WindowHandle window) const {
 }
 
 WindowHandle SimWindowSystem::WindowAt(Point p) const {
-  for (WindowHandle w : z_order) {
-    const Window& win = windows.at(w);
+  for (WindowHandle w : z_order_) {
+    const Window& win = windows_.at(w);
     if (win.visible && win.state != TWindowState::wsMinimized && Contains(WindowRect(w), p)) {
       return w;
     }
@@ -394,7 +394,7 @@ WindowHandle SimWindowSystem::WindowAt(Point p) const {
 
 Point SimWindowSystem::ClientToScreen(WindowHandle window, Point point) {
   const Rect r = WindowRect(window);
-  const FrameInsets frame = FrameOf(windows.at(window).look.frame);
+  const FrameInsets frame = FrameOf(windows_.at(window).look.frame);
   return {r.left + frame.left + point.x, r.top + frame.top + point.y};
 }
 
@@ -409,7 +409,7 @@ FrameInsets SimWindowSystem::FrameOf(FrameKind frame) {
 }
 
 void SimWindowSystem::SendCancelMode(WindowHandle window) {
-  if (capture == window) capture = 0;
+  if (capture_ == window) capture_ = 0;
 }
 
 }  // namespace vcl

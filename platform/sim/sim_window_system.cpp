@@ -11,10 +11,10 @@ SimWindowSystem::SimWindowSystem(const SimFaults& faults)
   other.kind = Kind::kOtherProgram;
   other.visible = true;
   other.caption = "another program";
-  windows[other_program] = other;
-  z_order.push_back(other_program);
-  active = other_program;
-  focus = other_program;
+  windows_[other_program] = other;
+  z_order_.push_back(other_program);
+  active_ = other_program;
+  focus_ = other_program;
 }
 
 // ----- Views -----
@@ -29,8 +29,8 @@ std::vector<WindowHandle> SimWindowSystem::TaskbarButtons() const {
   // A visible top-level window has a button when it asks for one, or when
   // it has no owner.
   std::vector<WindowHandle> buttons;
-  for (WindowHandle w : z_order) {
-    const Window& win = windows.at(w);
+  for (WindowHandle w : z_order_) {
+    const Window& win = windows_.at(w);
     if (IsOurs(w) && win.visible && (win.look.taskbar_entry || win.owner == 0)) {
       buttons.push_back(w);
     }
@@ -39,14 +39,14 @@ std::vector<WindowHandle> SimWindowSystem::TaskbarButtons() const {
 }
 
 WindowHandle SimWindowSystem::TopLevelOf(WindowHandle window) const {
-  auto it = windows.find(window);
-  if (it == windows.end()) return 0;
+  auto it = windows_.find(window);
+  if (it == windows_.end()) return 0;
   return it->second.kind == Kind::kButton ? it->second.owner : window;
 }
 
 bool SimWindowSystem::IsOurs(WindowHandle window) const {
-  auto it = windows.find(window);
-  return it != windows.end() && !it->second.destroyed && it->second.kind != Kind::kOtherProgram;
+  auto it = windows_.find(window);
+  return it != windows_.end() && !it->second.destroyed && it->second.kind != Kind::kOtherProgram;
 }
 
 }  // namespace vcl
