@@ -19,7 +19,7 @@ std::vector<std::string> Functions(const ScriptedSim& sim) {
 }
 
 TEST(Registry, EveryStartMakesTheFourteenCallsWithTheirArguments) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   sim.ThenKeyRelease(vcl::kVkEscape);
   EXPECT_EQ(RunProgram(sim), 0);
 
@@ -61,7 +61,7 @@ TEST(Registry, EveryStartMakesTheFourteenCallsWithTheirArguments) {
 }
 
 TEST(Registry, LeavesWhatOthersPutInTheKeyAndOverwritesItsOwn) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   sim.registry.keys[kKey]["other"] = {1, {'x', 0}};
   sim.registry.keys[kKey]["prisoten"] = {1, {'n', 'e', 0}};
   sim.registry.keys[std::string(kKey) + "\\Sub"]["v"] = {4, {1, 0, 0, 0}};
@@ -89,7 +89,7 @@ TEST(Registry, EachFailingStepIsReportedOrNotAndStartUpGoesOn) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.failing_call);
     ScriptedSim sim;  // with the welcome box
-    sim.registry.fail_call = row.failing_call;
+    sim.faults.failing_registry_call = row.failing_call;
     bool screen_hidden_during_error = false;
     if (*row.message) {
       sim.Then([&](ScriptedSim& s) {
@@ -105,12 +105,12 @@ TEST(Registry, EachFailingStepIsReportedOrNotAndStartUpGoesOn) {
     EXPECT_FALSE(sim.script_ran_out);
 
     if (*row.message) {
-      ASSERT_EQ(sim.message_boxes.size(), 1u);
-      EXPECT_EQ(sim.message_boxes[0].text, row.message);
-      EXPECT_EQ(sim.message_boxes[0].caption, "Velumen");
+      ASSERT_EQ(sim.message_boxes().size(), 1u);
+      EXPECT_EQ(sim.message_boxes()[0].text, row.message);
+      EXPECT_EQ(sim.message_boxes()[0].caption, "Velumen");
       EXPECT_TRUE(screen_hidden_during_error) << "the error comes before the screen";
     } else {
-      EXPECT_TRUE(sim.message_boxes.empty());
+      EXPECT_TRUE(sim.message_boxes().empty());
     }
     EXPECT_TRUE(welcome_open);
     const auto& values = sim.registry.keys[kKey];
@@ -122,8 +122,8 @@ TEST(Registry, EachFailingStepIsReportedOrNotAndStartUpGoesOn) {
 }
 
 TEST(Registry, HomePageAndVersionAreSetEvenWhenTheFirstWriteFails) {
-  ScriptedSim sim = NoWelcomeSim();
-  sim.registry.fail_call = 5;
+  NoWelcomeSim sim;
+  sim.faults.failing_registry_call = 5;
   sim.ThenDismissMessageBox();
   std::string home, version;
   sim.Then([&](ScriptedSim&) {
@@ -133,7 +133,7 @@ TEST(Registry, HomePageAndVersionAreSetEvenWhenTheFirstWriteFails) {
   sim.ThenRightClick({1, 1});
   sim.ThenChoose("About Velumen");
   std::string about;
-  sim.Then([&](ScriptedSim& s) { about = s.windows.at(s.OpenBox()).text; });
+  sim.Then([&](ScriptedSim& s) { about = s.windows().at(s.OpenBox()).text; });
   sim.ThenKeyPress(vcl::kVkReturn);
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);

@@ -3,7 +3,6 @@
 namespace vcl {
 
 void SimProcess::ExitProcess(int code) {
-  if (log != nullptr) log->push_back("ExitProcess " + std::to_string(code));
   throw SimExit{code};
 }
 

@@ -20,7 +20,6 @@ class SimProcess : public Process {
   // ----- Set-up -----
   std::string command_line = "Vexo.exe";
   std::optional<int> startup_show;
-  std::vector<std::string>* log = nullptr;  // where the end is noted, if anywhere
 
   // ----- Process -----
   std::string CommandLine() override { return command_line; }

@@ -17,7 +17,7 @@ SimRegistry::Call NewCall(const char* function, RegKey key, const std::string& n
 }
 }  // namespace
 
-SimRegistry::SimRegistry() { keys["HKCU"]; }
+SimRegistry::SimRegistry(const SimFaults& faults) : faults_(&faults) { keys["HKCU"]; }
 
 RegKey SimRegistry::NewHandle(const std::string& path) {
   const RegKey h = next_handle_++;
@@ -31,7 +31,7 @@ std::string SimRegistry::KeyPath(RegKey key) const {
   return it == handles_.end() ? std::string() : it->second;
 }
 
-bool SimRegistry::NextCallFails() { return ++call_count_ == fail_call; }
+bool SimRegistry::NextCallFails() { return ++call_count_ == faults_->failing_registry_call; }
 
 RegResult SimRegistry::Record(Call call) {
   calls.push_back(std::move(call));

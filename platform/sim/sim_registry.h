@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "platform/sim/sim_faults.h"
 
 namespace vcl {
 
@@ -28,11 +29,7 @@ class SimRegistry : public Registry {
     std::vector<std::uint8_t> data;
   };
 
-  SimRegistry();
-
-  // ----- Set-up -----
-  // The call (1-based, counted over the run) that fails.
-  int fail_call = 0;
+  explicit SimRegistry(const SimFaults& faults);
 
   // ----- What happened -----
   std::map<std::string, std::map<std::string, Value>> keys;  // path -> values
@@ -54,6 +51,7 @@ class SimRegistry : public Registry {
   std::string KeyPath(RegKey key) const;
   RegKey NewHandle(const std::string& path);
 
+  const SimFaults* faults_;
   std::map<RegKey, std::string> handles_;
   RegKey next_handle_ = 0x1000;
   int call_count_ = 0;

@@ -7,7 +7,6 @@ void SimShell::ShellExecute(WindowHandle owner, const char* operation, const cha
   auto text = [](const char* s) { return s ? std::optional<std::string>(s) : std::nullopt; };
   calls.push_back({owner, text(operation), text(file), text(parameters), text(directory),
                    show_command});
-  if (log != nullptr) log->push_back(fails ? "ShellExecute failed" : "ShellExecute");
 }
 
 }  // namespace vcl

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/shell.h"
+#include "platform/sim/sim_faults.h"
 
 namespace vcl {
 
@@ -18,9 +19,9 @@ class SimShell : public Shell {
     int show_command;
   };
 
+  explicit SimShell(const SimFaults& faults) : faults_(&faults) {}
+
   // ----- Set-up -----
-  bool fails = false;  // the shell finds no program; nothing is told
-  std::vector<std::string>* log = nullptr;  // where each request is noted, if anywhere
 
   // ----- What happened -----
   std::vector<Call> calls;
@@ -28,6 +29,9 @@ class SimShell : public Shell {
   // ----- Shell -----
   void ShellExecute(WindowHandle owner, const char* operation, const char* file,
                     const char* parameters, const char* directory, int show_command) override;
+
+ private:
+  const SimFaults* faults_;
 };
 
 }  // namespace vcl

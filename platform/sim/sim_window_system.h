@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/sim_faults.h"
 #include "platform/window_system.h"
 
 namespace vcl {
@@ -65,13 +66,11 @@ class SimWindowSystem : public WindowSystem {
     std::vector<MenuEntry> entries;
   };
 
-  SimWindowSystem();
+  explicit SimWindowSystem(const SimFaults& faults);
   ~SimWindowSystem() override = default;
 
   // ----- Set-up -----
   Rect screen{0, 0, 1024, 768};
-  bool refuse_timers = false;
-  std::function<void()> on_idle;  // runs whenever the program would wait
 
   // ----- What a person and the rest of the system do -----
   void PressKey(VirtualKey key, TShiftState shift = {});
@@ -101,24 +100,30 @@ class SimWindowSystem : public WindowSystem {
   // Windows asks every top-level window whether it may end, then ends.
   void EndSession();
   void PostTo(WindowHandle window, const Message& message);
+  // The system captures the mouse for a window, as its move loop or a drag
+  // does while a button is held.
+  void SystemCapturesMouse(WindowHandle window);
 
-  // ----- What happened -----
-  std::map<WindowHandle, Window> windows;
-  std::vector<std::string> log;  // the program's window calls, in order
-  std::vector<MessageBoxCall> message_boxes;
-  std::vector<MenuOpening> menus;
-  std::vector<Fill> fills;                 // every fill, in order
-  std::vector<WindowHandle> activations;  // every window activated, in order
-  std::vector<WindowHandle> z_order;      // top-level windows, top first
-  std::optional<FormClassLook> form_class;  // as registered
-  std::uint32_t now = 0;
-  bool menu_open = false;
-  WindowHandle active = 0;  // the active window, the other program's too
-  WindowHandle focus = 0;
-  WindowHandle capture = 0;
-  int fills_outside_paint = 0;
+  // ----- What happened: views -----
+  const std::map<WindowHandle, Window>& windows() const { return windows_; }
+  // Whether all windows agreed, each time the session ended.
+  const std::vector<bool>& session_end_answers() const { return session_end_answers_; }
+  const std::vector<MessageBoxCall>& message_boxes() const { return message_boxes_; }
+  const std::vector<MenuOpening>& menus() const { return menus_; }
+  const std::vector<Fill>& fills() const { return fills_; }  // every fill, in order
+  // Every window activated, in order.
+  const std::vector<WindowHandle>& activations() const { return activations_; }
+  // Top-level windows, top first.
+  const std::vector<WindowHandle>& z_order() const { return z_order_; }
+  const std::optional<FormClassLook>& form_class() const { return form_class_; }
+  std::uint32_t now() const { return now_; }
+  bool menu_open() const { return menu_open_; }
+  WindowHandle active() const { return active_; }  // the other program's too
+  WindowHandle focus() const { return focus_; }
+  WindowHandle capture() const { return capture_; }
+  int fills_outside_paint() const { return fills_outside_paint_; }
   // Messages dispatched and not yet returned from, innermost last.
-  std::vector<MessageKind> dispatching;
+  const std::vector<MessageKind>& dispatching() const { return dispatching_; }
   const WindowHandle other_program;
   // Timers that run now, with their intervals.
   std::map<std::uint32_t, std::uint32_t> RunningTimers() const;
@@ -138,16 +143,16 @@ class SimWindowSystem : public WindowSystem {
   bool IsWindowVisible(WindowHandle window) override;
   bool IsWindowEnabled(WindowHandle window) override;
   void EnableWindow(WindowHandle window, bool enable) override;
-  WindowHandle GetActiveWindow() override { return IsOurs(active) ? active : 0; }
+  WindowHandle GetActiveWindow() override { return IsOurs(active_) ? active_ : 0; }
   void SetActiveWindow(WindowHandle window) override;
   void SetForegroundWindow(WindowHandle window) override;
-  WindowHandle GetFocus() override { return IsOurs(focus) ? focus : 0; }
+  WindowHandle GetFocus() override { return IsOurs(focus_) ? focus_ : 0; }
   void FocusButton(WindowHandle box, std::uint32_t id) override;
   void Invalidate(WindowHandle window, bool erase) override;
   void FillClient(WindowHandle window, TColor color) override;
   Point ClientToScreen(WindowHandle window, Point point) override;
   Rect MonitorRect(WindowHandle) override { return screen; }
-  WindowHandle GetCapture() override { return capture; }
+  WindowHandle GetCapture() override { return capture_; }
   void SendCancelMode(WindowHandle window) override;
   FontExtent MessageFontExtent() override { return {6 * 52, 13}; }
   // Text in a fixed-width model: 6 pixels a character, 13 a line, tabs to
@@ -167,6 +172,9 @@ class SimWindowSystem : public WindowSystem {
   void PostQuitMessage(int code) override;
   void MessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
                   std::uint32_t flags) override;
+
+ protected:
+  std::function<void()> on_idle;  // runs whenever the program would wait
 
  private:
   struct Timer {
@@ -210,6 +218,23 @@ class SimWindowSystem : public WindowSystem {
   Rect WindowRect(WindowHandle window) const;
   WindowHandle LastActivePopup(WindowHandle window) const;
 
+  // The imitation's state.
+  std::map<WindowHandle, Window> windows_;
+  std::vector<bool> session_end_answers_;
+  std::vector<MessageBoxCall> message_boxes_;
+  std::vector<MenuOpening> menus_;
+  std::vector<Fill> fills_;
+  std::vector<WindowHandle> activations_;
+  std::vector<WindowHandle> z_order_;
+  std::optional<FormClassLook> form_class_;
+  std::uint32_t now_ = 0;
+  bool menu_open_ = false;
+  WindowHandle active_ = 0;
+  WindowHandle focus_ = 0;
+  WindowHandle capture_ = 0;
+  int fills_outside_paint_ = 0;
+  std::vector<MessageKind> dispatching_;
+  const SimFaults* faults_;
   WindowHandle next_handle_ = 0x100;
   std::deque<Posted> queue_;
   std::optional<Posted> held_;  // the message PeekMessage took
