@@ -3,8 +3,8 @@
 #include "platform/application.h"
 #include "screen/unit1.h"
 
-void Vexo(vcl::WindowSystem& ws) {
-  vcl::TApplication application(ws);
+void Vexo(const vcl::SystemServices& system) {
+  vcl::TApplication application(system);
   vcl::Application = &application;
   Unit1Initialize(application);
   application.SetTitle("Velumen");

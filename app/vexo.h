@@ -1,9 +1,9 @@
 #pragma once
 
 namespace vcl {
-class WindowSystem;
+struct SystemServices;
 }
 
 // The program block: names the application, creates Form1 and runs it.
-// Ends the process through the window system; never returns.
-[[noreturn]] void Vexo(vcl::WindowSystem& ws);
+// Ends the process through the system's process service; never returns.
+[[noreturn]] void Vexo(const vcl::SystemServices& system);

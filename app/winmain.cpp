@@ -5,6 +5,10 @@
 #include <exception>
 
 #include "app/vexo.h"
+#include "platform/system_services.h"
+#include "platform/win32/win32_process.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_window_system.h"
 
 // A GUI program has no console for the runtime's verbose terminate message;
@@ -15,6 +19,9 @@ void __verbose_terminate_handler() { std::abort(); }
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  vcl::Win32WindowSystem ws(instance);
-  Vexo(ws);
+  vcl::Win32WindowSystem windows(instance);
+  vcl::Win32Registry registry;
+  vcl::Win32Process process;
+  vcl::Win32Shell shell;
+  Vexo({windows, registry, process, shell});
 }

@@ -3,19 +3,26 @@
 #include <cstdlib>
 
 #include "platform/error_text.h"
+#include "platform/process.h"
 #include "platform/window_system.h"
 
 namespace vcl {
 
 TApplication* Application = nullptr;
 
-TApplication::TApplication(WindowSystem& ws) : ws_(ws) {}
+TApplication::TApplication(const SystemServices& system) : system_(system) {}
 
 TApplication::~TApplication() {
   if (Application == this) Application = nullptr;
 }
 
 std::string TApplication::Title() const { return title_.substr(0, 255); }
+
+void TApplication::RegisterFormClass(const FormClassLook& look) {
+  if (form_class_registered_) return;
+  Ws().RegisterFormClass(look);
+  form_class_registered_ = true;
+}
 
 void TApplication::InitializeForm(TForm& form) {
   form.ApplyDescription();
@@ -26,7 +33,7 @@ void TApplication::InitializeForm(TForm& form) {
 
 void TApplication::Run() {
   if (main_form_ != nullptr) {
-    const std::optional<int> show = ws_.StartupShowCommand();
+    const std::optional<int> show = system_.process.StartupShowCommand();
     const int request = show.value_or(kSwShowDefault);
     if (request == kSwShowMaximized) {
       main_form_->SetWindowState(TWindowState::wsMaximized);
@@ -37,24 +44,37 @@ void TApplication::Run() {
     main_form_->Show();
   }
   while (!terminated_) {
-    if (!ProcessMessage(0)) ws_.WaitMessage();
+    if (!ProcessMessage()) Ws().WaitMessage();
   }
 }
 
-bool TApplication::ProcessMessage(WindowHandle dialog) {
-  switch (ws_.PumpMessage(dialog)) {
-    case PumpResult::kQuit:
+bool TApplication::ProcessMessage(WindowHandle dialog, MessageTarget* dialog_target) {
+  PeekedMessage peeked;
+  switch (Ws().PeekMessage(&peeked)) {
+    case PeekResult::kQuit:
       terminated_ = true;
       return true;
-    case PumpResult::kDispatched:
-      return true;
-    case PumpResult::kEmpty:
+    case PeekResult::kEmpty:
+      return false;
+    case PeekResult::kMessage:
       break;
   }
-  return false;
+  if (dialog != 0) {
+    // A key pressed in a dialog goes to the dialog's object before the
+    // system's dialog keys; one it handles goes no further.
+    if (peeked.key_press && peeked.top_level == dialog && dialog_target != nullptr) {
+      Message key{MessageKind::kDialogKey};
+      key.key = peeked.key;
+      key.shift = peeked.shift;
+      if (dialog_target->HandleMessage(key).handled) return true;
+    }
+    if (Ws().IsDialogMessage(dialog)) return true;
+  }
+  Ws().DispatchMessage();
+  return true;
 }
 
-void TApplication::Terminate() { ws_.PostQuitMessage(0); }
+void TApplication::Terminate() { Ws().PostQuitMessage(0); }
 
 void TApplication::FocusReceived(FocusOwner& owner) {
   if (focused_ == &owner) return;
@@ -71,25 +91,33 @@ void TApplication::Guarded(const std::function<void()>& handler) {
 }
 
 void TApplication::HandleException(const std::exception& error) {
-  const WindowHandle capture = ws_.GetCapture();
-  if (capture != 0) ws_.SendCancelMode(capture);
+  const WindowHandle capture = Ws().GetCapture();
+  if (capture != 0) Ws().SendCancelMode(capture);
   const std::string text = ErrorBoxText(error.what());
-  const WindowHandle active = ws_.GetActiveWindow();
+  const WindowHandle active = Ws().GetActiveWindow();
   // Owned by the window that bears the taskbar entry, hidden or not (an
   // ownerless box would get an entry of its own, and the start-up show
   // request with it), or by the open box of ours that is active in front of
   // it, so that the error box stays in front of that one.
   const WindowHandle owner =
-      active != 0 && ws_.IsWindowEnabled(active) ? active : TaskbarWindow();
+      active != 0 && Ws().IsWindowEnabled(active) ? active : TaskbarWindow();
   // The message box disables its owner and enables it again before it goes,
   // so that the system hands the activation back to the owner and not to
   // another program. The other windows are ours to disable.
   std::vector<WindowHandle> disabled = DisableTaskWindows(owner);
   NormalizeTopMosts();
-  ws_.MessageBox(owner, text, Title(), kMbOk | kMbIconStop);
+  Ws().MessageBox(owner, text, Title(), kMbOk | kMbIconStop);
   RestoreTopMosts();
   EnableTaskWindows(disabled);
-  if (active != 0) ws_.SetActiveWindow(active);
+  ActivateAgain(active);
+}
+
+void TApplication::ActivateAgain(WindowHandle window) {
+  if (window == 0) return;
+  // While the box ran, another program may have taken the foreground; the
+  // program took the last input, so the system lets it take it back.
+  Ws().SetForegroundWindow(window);
+  Ws().SetActiveWindow(window);
 }
 
 WindowHandle TApplication::TaskbarWindow() const {
@@ -98,10 +126,10 @@ WindowHandle TApplication::TaskbarWindow() const {
 
 std::vector<WindowHandle> TApplication::DisableTaskWindows(WindowHandle except) {
   std::vector<WindowHandle> disabled;
-  for (const WindowHandle window : ws_.ThreadWindows()) {
+  for (const WindowHandle window : Ws().ThreadWindows()) {
     if (window == except) continue;
-    if (ws_.IsWindowVisible(window) && ws_.IsWindowEnabled(window)) {
-      ws_.EnableWindow(window, false);
+    if (Ws().IsWindowVisible(window) && Ws().IsWindowEnabled(window)) {
+      Ws().EnableWindow(window, false);
       disabled.push_back(window);
     }
   }
@@ -109,15 +137,15 @@ std::vector<WindowHandle> TApplication::DisableTaskWindows(WindowHandle except) 
 }
 
 void TApplication::EnableTaskWindows(const std::vector<WindowHandle>& windows) {
-  for (WindowHandle window : windows) ws_.EnableWindow(window, true);
+  for (WindowHandle window : windows) Ws().EnableWindow(window, true);
 }
 
 void TApplication::NormalizeTopMosts() {
   if (topmost_level_++ != 0) return;
   for (const auto& form : forms_) {
     if (form->FormStyle == TFormStyle::fsStayOnTop && form->Handle() != 0 &&
-        ws_.IsWindowVisible(form->Handle())) {
-      ws_.SetTopmost(form->Handle(), false);
+        Ws().IsWindowVisible(form->Handle())) {
+      Ws().SetTopmost(form->Handle(), false);
       taken_out_of_band_.push_back(form->Handle());
     }
   }
@@ -127,7 +155,7 @@ void TApplication::RestoreTopMosts() {
   if (topmost_level_ == 0 || --topmost_level_ != 0) return;
   // Put back in reverse, so that they keep their order among themselves.
   for (auto it = taken_out_of_band_.rbegin(); it != taken_out_of_band_.rend(); ++it) {
-    ws_.SetTopmost(*it, true);
+    Ws().SetTopmost(*it, true);
   }
   taken_out_of_band_.clear();
 }
@@ -142,7 +170,7 @@ void TApplication::Halt() {
   focused_ = nullptr;
   for (auto it = finalizers_.rbegin(); it != finalizers_.rend(); ++it) (*it)();
   finalizers_.clear();
-  ws_.ExitProcess(0);
+  system_.process.ExitProcess(0);
   std::abort();  // not reached: the process has ended
 }
 

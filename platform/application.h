@@ -8,21 +8,22 @@
 #include <string>
 #include <vector>
 
+#include "platform/focus_owner.h"
 #include "platform/form.h"
+#include "platform/system_services.h"
 #include "platform/types.h"
 
 namespace vcl {
 
-class WindowSystem;
-
 class TApplication {
  public:
-  explicit TApplication(WindowSystem& ws);
+  explicit TApplication(const SystemServices& system);
   ~TApplication();
   TApplication(const TApplication&) = delete;
   TApplication& operator=(const TApplication&) = delete;
 
-  WindowSystem& Ws() const { return ws_; }
+  const SystemServices& System() const { return system_; }
+  WindowSystem& Ws() const { return system_.windows; }
 
   // The taskbar entry's text and the error box's caption.
   std::string Title() const;
@@ -38,6 +39,9 @@ class TApplication {
     InitializeForm(*ref);
   }
   TForm* MainForm() const { return main_form_; }
+  // Every form window is of one class, registered for the first form made:
+  // its brush is that form's colour, whatever colour later forms have.
+  void RegisterFormClass(const FormClassLook& look);
   // The window that bears the program's taskbar entry: the first form's.
   WindowHandle TaskbarWindow() const;
 
@@ -47,13 +51,15 @@ class TApplication {
   void Terminate();
   bool Terminated() const { return terminated_; }
 
-  // Handles one message; false when the queue was empty.
-  bool ProcessMessage(WindowHandle dialog);
+  // Handles one message; false when the queue was empty. `dialog`, when
+  // given, gets the system's dialog keys, and `dialog_target` (its object)
+  // each key pressed in it first.
+  bool ProcessMessage(WindowHandle dialog = 0, MessageTarget* dialog_target = nullptr);
 
   // A window of a form received the keyboard focus.
   void FocusReceived(FocusOwner& owner);
-  FocusOwner* FocusedForm() const { return focused_; }
-  void SetFocusedForm(FocusOwner* owner) { focused_ = owner; }
+  FocusOwner* FocusedOwner() const { return focused_; }
+  void SetFocusedOwner(FocusOwner* owner) { focused_ = owner; }
 
   // The error report for an exception that escaped a handler.
   void HandleException(const std::exception& error);
@@ -67,6 +73,9 @@ class TApplication {
   void EnableTaskWindows(const std::vector<WindowHandle>& windows);
   void NormalizeTopMosts();
   void RestoreTopMosts();
+  // Back to the window that was active before a box: the foreground window
+  // again, not only the thread's active one.
+  void ActivateAgain(WindowHandle window);
 
   // Runs at the end, before the process ends: the program's units register
   // what they release.
@@ -77,12 +86,13 @@ class TApplication {
  private:
   void InitializeForm(TForm& form);
 
-  WindowSystem& ws_;
+  const SystemServices system_;
   std::string title_;
   std::vector<std::unique_ptr<TForm>> forms_;
   TForm* main_form_ = nullptr;
   FocusOwner* focused_ = nullptr;
   bool terminated_ = false;
+  bool form_class_registered_ = false;
   int topmost_level_ = 0;
   std::vector<WindowHandle> taken_out_of_band_;
   std::vector<std::function<void()>> finalizers_;

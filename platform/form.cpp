@@ -1,5 +1,7 @@
 #include "platform/form.h"
 
+#include <utility>
+
 #include "platform/application.h"
 #include "platform/menu.h"
 #include "platform/timer.h"
@@ -7,8 +9,8 @@
 
 namespace vcl {
 
-TForm::TForm(TApplication& application)
-    : TComponent("Form1"), application_(application) {}
+TForm::TForm(TApplication& application, std::string name)
+    : TComponent(std::move(name)), application_(application) {}
 
 TForm::~TForm() {
   // Components first: the timer is stopped while its window still exists.
@@ -57,6 +59,7 @@ void TForm::CreateHandle() {
   params.caption = Caption;
   params.normal_placement = {Left, Top, Left + ClientWidth, Top + ClientHeight};
   params.look = Look();
+  application_.RegisterFormClass(ClassLook());
   handle_ = Ws().CreateFormWindow(params, this);
   if (FormStyle == TFormStyle::fsStayOnTop) Ws().SetTopmost(handle_, true);
 }
@@ -73,6 +76,11 @@ WindowLook TForm::Look() const {
   // nothing on a window without a frame.
   look.taskbar_entry = application_.MainForm() == nullptr;
   look.minimize_box = look.taskbar_entry;
+  return look;
+}
+
+FormClassLook TForm::ClassLook() const {
+  FormClassLook look;
   switch (Cursor) {
     case TCursor::crArrow:
       look.pointer = PointerShape::kArrow;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/component.h"
+#include "platform/focus_owner.h"
 #include "platform/message.h"
 #include "platform/types.h"
 
@@ -17,6 +18,7 @@ class TPopupMenu;
 class TTimer;
 class WindowSystem;
 struct WindowLook;
+struct FormClassLook;
 
 enum class TFormStyle { fsNormal, fsStayOnTop };
 enum class TBorderStyle { bsNone };
@@ -29,18 +31,9 @@ struct TFont {
   int Charset = 0;
 };
 
-// Whatever can hold the program's keyboard focus: a form or an open box.
-class FocusOwner {
- public:
-  virtual void DoActivate() {}
-
- protected:
-  ~FocusOwner() = default;
-};
-
 class TForm : public TComponent, public MessageTarget, public FocusOwner {
  public:
-  explicit TForm(TApplication& application);
+  TForm(TApplication& application, std::string name);
   ~TForm() override;
   TForm(const TForm&) = delete;
   TForm& operator=(const TForm&) = delete;
@@ -96,6 +89,7 @@ class TForm : public TComponent, public MessageTarget, public FocusOwner {
 
  private:
   WindowLook Look() const;
+  FormClassLook ClassLook() const;
   // The window has the focus: activates the form, when the window can use it.
   void FocusTaken();
   void OpenPopupMenu(Point client_point);

@@ -1,6 +1,7 @@
 #include "platform/info_box.h"
 
 #include "platform/application.h"
+#include "platform/focus_owner.h"
 #include "platform/info_box_layout.h"
 #include "platform/window_system.h"
 
@@ -22,8 +23,8 @@ class InformationBox : public MessageTarget, public FocusOwner {
     const WindowHandle active = ws.GetActiveWindow();
     const WindowHandle screen_window =
         app_.MainForm() != nullptr ? app_.MainForm()->Handle() : 0;
-    FocusOwner* remembered = app_.FocusedForm();
-    app_.SetFocusedForm(this);
+    FocusOwner* remembered = app_.FocusedOwner();
+    app_.SetFocusedOwner(this);
 
     InfoBoxContents contents;
     contents.owner = screen_window;
@@ -36,7 +37,7 @@ class InformationBox : public MessageTarget, public FocusOwner {
 
     InfoBoxMeasures measures;
     measures.monitor = ws.MonitorRect(screen_window);
-    measures.font = DialogBaseUnits(ws.MessageFontMeasures());
+    measures.base_units = BaseUnitsOf(ws.MessageFontExtent());
     measures.text = ws.MeasureText(text, TextWidthLimit(measures.monitor));
     measures.icon_size = ws.IconSize(contents.icon);
     measures.frame = ws.FrameOf(contents.frame);
@@ -49,7 +50,7 @@ class InformationBox : public MessageTarget, public FocusOwner {
     ws.ShowWindow(handle_, kSwShowNormal);
 
     while (!closed_) {
-      if (app_.ProcessMessage(handle_)) {
+      if (app_.ProcessMessage(handle_, this)) {
         // The quit request closes the box; the program then ends as usual.
         if (app_.Terminated()) Finish(TModalResult::mrCancel);
       } else {
@@ -63,12 +64,12 @@ class InformationBox : public MessageTarget, public FocusOwner {
     // the activation back to them and not to another program.
     // The box is gone before the screen goes back into the top-most band:
     // a hidden window it owns would keep the system from putting it there.
-    app_.SetFocusedForm(remembered);
+    app_.SetFocusedOwner(remembered);
     app_.EnableTaskWindows(disabled);
     ws.ShowWindow(handle_, kSwHide);
     ws.DestroyWindow(handle_);
     app_.RestoreTopMosts();
-    if (active != 0) ws.SetActiveWindow(active);
+    app_.ActivateAgain(active);
     return result_;
   }
 

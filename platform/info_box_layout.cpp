@@ -7,28 +7,28 @@ namespace {
 
 // Dialog units: a quarter of the average character width across, an eighth
 // of the character height down.
-int Across(int units, const FontMetrics& font) {
+int Across(int units, const DialogBaseUnits& font) {
   return (units * font.average_char_width + 2) / 4;
 }
-int Down(int units, const FontMetrics& font) {
+int Down(int units, const DialogBaseUnits& font) {
   return (units * font.char_height + 4) / 8;
 }
 
 }  // namespace
 
-FontMetrics DialogBaseUnits(const FontMeasures& font) {
+DialogBaseUnits BaseUnitsOf(const FontExtent& font) {
   return {(font.alphabet_width / 26 + 1) / 2, font.height};
 }
 
 int TextWidthLimit(const Rect& monitor) { return monitor.Width() / 2; }
 
 InfoBoxGeometry LayOutInfoBox(const InfoBoxMeasures& m) {
-  const int margin_x = Across(8, m.font);
-  const int margin_y = Down(8, m.font);
-  const int gap_x = Across(10, m.font);
-  const int gap_y = Down(10, m.font);
-  const int button_width = Across(50, m.font);
-  const int button_height = Down(14, m.font);
+  const int margin_x = Across(8, m.base_units);
+  const int margin_y = Down(8, m.base_units);
+  const int gap_x = Across(10, m.base_units);
+  const int gap_y = Down(10, m.base_units);
+  const int button_width = Across(50, m.base_units);
+  const int button_height = Down(14, m.base_units);
 
   const int content_width = std::max(m.icon_size + gap_x + m.text.cx, button_width);
   const int content_height = std::max(m.icon_size, m.text.cy);

@@ -7,16 +7,16 @@
 namespace vcl {
 
 struct InfoBoxMeasures {
-  FontMetrics font;
+  DialogBaseUnits base_units;
   Size text;            // the text laid out within TextWidthLimit()
   int icon_size = 32;
   FrameInsets frame;    // the box's frame around its client area
   Rect monitor;         // the monitor that shows the test screen
 };
 
-// Dialog base units from the font: the average width of the letters,
-// rounded, and the character height.
-FontMetrics DialogBaseUnits(const FontMeasures& font);
+// Dialog base units from the font's extent: the average width of the
+// letters, rounded, and the character height.
+DialogBaseUnits BaseUnitsOf(const FontExtent& font);
 
 // Half the screen's width, integer division.
 int TextWidthLimit(const Rect& monitor);

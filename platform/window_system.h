@@ -1,9 +1,9 @@
-// The one small interface between the portable core and a window system.
-// A back end translates these calls; it decides nothing of its own.
+// The window system under the portable core: windows, painting, menus,
+// timers, boxes and the message loop. A back end translates these calls; it
+// decides nothing of its own.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,8 +25,12 @@ struct WindowLook {
   FrameKind frame = FrameKind::kNone;
   bool taskbar_entry = false;  // the window bears the program's taskbar entry
   bool minimize_box = false;   // the shell may minimise it; drawn only with a frame
+};
+
+// What every form window shares: the system keeps it with the window class.
+struct FormClassLook {
   PointerShape pointer = PointerShape::kArrow;
-  TColor background = clBlack;  // what the system erases with when the window does not
+  TColor background = clBlack;  // what the system erases with when a form does not
 };
 
 struct FormWindowParams {
@@ -41,15 +45,15 @@ struct MenuEntry {
   bool separator = false;
 };
 
-// The message font as the system measures it: the width of the 52 letters
-// "A".."Z", "a".."z" side by side, and the character height.
-struct FontMeasures {
+// The message font's extent as the system measures it: the width of the 52
+// letters "A".."Z", "a".."z" side by side, and the character height.
+struct FontExtent {
   int alphabet_width = 0;
   int height = 0;
 };
 
 // The font's dialog base units: the average character width and height.
-struct FontMetrics {
+struct DialogBaseUnits {
   int average_char_width = 0;
   int char_height = 0;
 };
@@ -91,19 +95,22 @@ struct InfoBoxContents {
 constexpr std::uint32_t kIdOk = 1;
 constexpr std::uint32_t kIdCancel = 2;
 
-enum class PumpResult { kDispatched, kQuit, kEmpty };
+enum class PeekResult { kMessage, kQuit, kEmpty };
+
+// What the core learns of a message taken off the queue.
+struct PeekedMessage {
+  WindowHandle top_level = 0;  // the top-level window it is for, if any
+  bool key_press = false;      // a key went down (a system key too)
+  VirtualKey key = 0;
+  TShiftState shift;
+};
 
 class WindowSystem {
  public:
   virtual ~WindowSystem() = default;
 
-  // Process.
-  virtual std::string CommandLine() = 0;
-  // The show command of the start-up information, when it carries one.
-  virtual std::optional<int> StartupShowCommand() = 0;
-  [[noreturn]] virtual void ExitProcess(int code) = 0;
-
-  // Windows.
+  // Windows. The form class is registered once, before the first form window.
+  virtual void RegisterFormClass(const FormClassLook& look) = 0;
   virtual WindowHandle CreateFormWindow(const FormWindowParams& params,
                                         MessageTarget* target) = 0;
   virtual WindowHandle CreateInfoBoxWindow(const InfoBoxContents& contents,
@@ -119,6 +126,9 @@ class WindowSystem {
   // The thread's active window; none while another program is active.
   virtual WindowHandle GetActiveWindow() = 0;
   virtual void SetActiveWindow(WindowHandle window) = 0;
+  // Brings the window's thread to the foreground and activates the window,
+  // when the system lets the thread take the foreground.
+  virtual void SetForegroundWindow(WindowHandle window) = 0;
   // The thread's window with the keyboard focus; none when it has none.
   virtual WindowHandle GetFocus() = 0;
   virtual void FocusButton(WindowHandle box, std::uint32_t id) = 0;
@@ -131,7 +141,7 @@ class WindowSystem {
   virtual void SendCancelMode(WindowHandle window) = 0;
 
   // Information box measures, in the system's message-box font.
-  virtual FontMeasures MessageFontMeasures() = 0;
+  virtual FontExtent MessageFontExtent() = 0;
   // The text as the box's text control lays it out in the message font.
   virtual Size MeasureText(const std::string& text, int max_width) = 0;
   virtual int IconSize(SystemIcon icon) = 0;
@@ -148,10 +158,13 @@ class WindowSystem {
                         std::uint32_t interval_ms) = 0;
   virtual void KillTimer(WindowHandle window, std::uint32_t id) = 0;
 
-  // Message loop. `dialog` gets the system's dialog keys (Enter, Esc, Tab);
-  // a key pressed in it goes to its target as kDialogKey first, and one the
-  // target handles goes no further.
-  virtual PumpResult PumpMessage(WindowHandle dialog) = 0;
+  // Message loop. PeekMessage takes the next message off the queue and holds
+  // it; IsDialogMessage lets the system's dialog manager handle it for
+  // `dialog` (Enter, Esc, Tab, and every message of the dialog's), true when
+  // it did; DispatchMessage hands it to its window.
+  virtual PeekResult PeekMessage(PeekedMessage* message) = 0;
+  virtual bool IsDialogMessage(WindowHandle dialog) = 0;
+  virtual void DispatchMessage() = 0;
   virtual void WaitMessage() = 0;
   virtual void PostQuitMessage(int code) = 0;
 
@@ -159,23 +172,6 @@ class WindowSystem {
   // disables while it runs.
   virtual void MessageBox(WindowHandle owner, const std::string& text,
                           const std::string& caption, std::uint32_t flags) = 0;
-
-  // Shell. Null pointers are passed on as null.
-  virtual void ShellExecute(WindowHandle owner, const char* operation,
-                            const char* file, const char* parameters,
-                            const char* directory, int show_command) = 0;
-
-  // Registry, with the system's arguments and result codes.
-  virtual RegResult RegCreateKeyEx(RegKey key, const std::string& sub_key,
-                                   std::uint32_t options, std::uint32_t access,
-                                   RegKey* result) = 0;
-  virtual RegResult RegOpenKeyEx(RegKey key, const std::string& sub_key,
-                                 std::uint32_t options, std::uint32_t access,
-                                 RegKey* result) = 0;
-  virtual RegResult RegSetValueEx(RegKey key, const std::string& value_name,
-                                  std::uint32_t type,
-                                  const std::vector<std::uint8_t>& data) = 0;
-  virtual RegResult RegCloseKey(RegKey key) = 0;
 };
 
 constexpr std::uint32_t kMbOk = 0x0;

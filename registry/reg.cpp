@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/exception.h"
-#include "platform/window_system.h"
+#include "platform/registry.h"
 
 using vcl::RegKey;
 
@@ -13,15 +13,15 @@ namespace {
 // Closes a key handle however the scope is left.
 class KeyCloser {
  public:
-  KeyCloser(vcl::WindowSystem& ws, RegKey key) : ws_(ws), key_(key) {}
+  KeyCloser(vcl::Registry& registry, RegKey key) : registry_(registry), key_(key) {}
   ~KeyCloser() {
-    if (key_ != 0) ws_.RegCloseKey(key_);
+    if (key_ != 0) registry_.RegCloseKey(key_);
   }
   KeyCloser(const KeyCloser&) = delete;
   KeyCloser& operator=(const KeyCloser&) = delete;
 
  private:
-  vcl::WindowSystem& ws_;
+  vcl::Registry& registry_;
   RegKey key_;
 };
 
@@ -35,29 +35,29 @@ std::vector<std::uint8_t> StringData(const std::string& text) {
 
 }  // namespace
 
-void WriteRegString(vcl::WindowSystem& ws, const std::string& KeyPath,
+void WriteRegString(vcl::Registry& registry, const std::string& KeyPath,
                     const std::string& ValueName, const std::string& ValueText) {
   RegKey key = 0;
-  if (ws.RegCreateKeyEx(vcl::kHKeyCurrentUser, KeyPath, vcl::kRegOptionNonVolatile,
-                        vcl::kKeyAllAccess, &key) != vcl::kErrorSuccess ||
+  if (registry.RegCreateKeyEx(vcl::kHKeyCurrentUser, KeyPath, vcl::kRegOptionNonVolatile,
+                              vcl::kKeyAllAccess, &key) != vcl::kErrorSuccess ||
       key == 0) {
     // Going on without the key would only write into nothing: say which key.
     throw vcl::Exception("Failed to create key " + KeyPath);
   }
-  KeyCloser close_key(ws, key);
+  KeyCloser close_key(registry, key);
 
   RegKey place = 0;
-  if (ws.RegCreateKeyEx(key, "", vcl::kRegOptionNonVolatile, vcl::kKeyAllAccess,
-                        &place) != vcl::kErrorSuccess) {
+  if (registry.RegCreateKeyEx(key, "", vcl::kRegOptionNonVolatile, vcl::kKeyAllAccess,
+                              &place) != vcl::kErrorSuccess) {
     throw vcl::Exception("Failed to create key ");
   }
-  if (place != 0) ws.RegCloseKey(place);
+  if (place != 0) registry.RegCloseKey(place);
 
   RegKey value_key = 0;
-  ws.RegOpenKeyEx(key, "", 0, vcl::kKeyAllAccess, &value_key);
+  registry.RegOpenKeyEx(key, "", 0, vcl::kKeyAllAccess, &value_key);
   if (value_key == 0) return;
-  KeyCloser close_value(ws, value_key);
-  if (ws.RegSetValueEx(value_key, ValueName, vcl::kRegSz, StringData(ValueText)) !=
+  KeyCloser close_value(registry, value_key);
+  if (registry.RegSetValueEx(value_key, ValueName, vcl::kRegSz, StringData(ValueText)) !=
       vcl::kErrorSuccess) {
     throw vcl::Exception("Failed to set data for '" + ValueName + "'");
   }

@@ -4,11 +4,11 @@
 #include <string>
 
 namespace vcl {
-class WindowSystem;
+class Registry;
 }
 
 // Sets `ValueName` in the key `KeyPath` of the current user, creating the key
 // when it is missing. Raises vcl::Exception when the key or the value cannot
 // be written.
-void WriteRegString(vcl::WindowSystem& ws, const std::string& KeyPath,
+void WriteRegString(vcl::Registry& registry, const std::string& KeyPath,
                     const std::string& ValueName, const std::string& ValueText);

@@ -2,7 +2,8 @@
 
 #include "platform/info_box.h"
 #include "platform/command_line.h"
-#include "platform/window_system.h"
+#include "platform/process.h"
+#include "platform/shell.h"
 #include "registry/reg.h"
 #include "screen/texts.h"
 
@@ -24,17 +25,17 @@ void Unit1Initialize(vcl::TApplication& application) {
   });
 }
 
-TForm1::TForm1(vcl::TApplication& application) : vcl::TForm(application) {}
+TForm1::TForm1(vcl::TApplication& application) : vcl::TForm(application, "Form1") {}
 
 void TForm1::FormCreate(vcl::TObject* /*Sender*/) {
   HomePage = kHomePage;
   VersionText = "1.3";
-  WriteRegString(Ws(), kKeyPath, "prisoten", "ja");
-  WriteRegString(Ws(), kKeyPath, "verzija", VersionText);
+  WriteRegString(Application().System().registry, kKeyPath, "prisoten", "ja");
+  WriteRegString(Application().System().registry, kKeyPath, "verzija", VersionText);
 }
 
 void TForm1::FormActivate(vcl::TObject* /*Sender*/) {
-  const std::string command_line = Ws().CommandLine();
+  const std::string command_line = Application().System().process.CommandLine();
   if (vcl::ParamCount(command_line) > 0 &&
       vcl::ParamStr(command_line, 1) == "no_welcome") {
     NoWelcome = true;
@@ -102,6 +103,7 @@ void TForm1::DownloadmorefreeTaviksutilities1Click(vcl::TObject* /*Sender*/) {
 
 void TForm1::OpenHomePage() {
   Timer1->SetEnabled(false);
-  Ws().ShellExecute(0, nullptr, HomePage.c_str(), nullptr, nullptr, vcl::kSwShowNormal);
+  Application().System().shell.ShellExecute(0, nullptr, HomePage.c_str(), nullptr, nullptr,
+                                            vcl::kSwShowNormal);
   Form1->SetWindowState(vcl::TWindowState::wsMinimized);
 }

@@ -3,7 +3,8 @@
 
 #include "scripted_sim.h"
 
-using testing_support::CountInLog;
+using testing_support::kAny;
+using testing_support::OnScreen;
 using testing_support::NoWelcomeSim;
 using testing_support::RunProgram;
 using testing_support::ScriptedSim;
@@ -43,7 +44,7 @@ void Reach(ScriptedSim& sim, State state) {
 TEST(Colours, EachEntryShowsItsExactColour) {
   const std::pair<const char*, vcl::TColor> entries[] = {
       {"Gray", 0xC0C0C0}, {"Green", 0x808040}, {"White", 0xFFFFFF}, {"Black", 0x000000}};
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   std::vector<vcl::TColor> expected, shown;
   for (const auto& [entry, colour] : entries) {
     Choose(sim, entry);
@@ -83,7 +84,7 @@ TEST(Colours, StateTable) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.event));
-    ScriptedSim sim = NoWelcomeSim();
+    NoWelcomeSim sim;
     Reach(sim, row.from);
     std::size_t fills_before = 0;
     State before{};
@@ -142,7 +143,7 @@ std::vector<std::pair<std::uint32_t, vcl::TColor>> ChangesAfter(const ScriptedSi
 }
 
 TEST(Animation, FlipsEvery500MsStartingWhite) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   sim.ThenAdvance(1234);
   Choose(sim, "White-Green animation");
   sim.ThenAdvance(2100);
@@ -153,11 +154,11 @@ TEST(Animation, FlipsEvery500MsStartingWhite) {
       {0, kWhiteColor}, {500, kGreenColor}, {1000, kWhiteColor}, {1500, kGreenColor},
       {2000, kWhiteColor}};
   EXPECT_EQ(changes, expected);
-  EXPECT_EQ(CountInLog(sim, "SetTimer 500"), 1);
+  EXPECT_EQ(sim.recorder.Count(OnScreen(sim, "SetTimer", {kAny, 500LL})), 1);
 }
 
 TEST(Animation, RepeatInGreenPhaseShowsWhiteAndKeepsTheSchedule) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   Choose(sim, "White-Green animation");
   sim.ThenAdvance(700);  // green since 500
   Choose(sim, "White-Green animation");
@@ -169,12 +170,12 @@ TEST(Animation, RepeatInGreenPhaseShowsWhiteAndKeepsTheSchedule) {
       {0, kBlackColor}, {0, kWhiteColor}, {500, kGreenColor}, {700, kWhiteColor},
       {1000, kGreenColor}};
   EXPECT_EQ(changes, expected);
-  EXPECT_EQ(CountInLog(sim, "SetTimer 500"), 1) << "the timer was not restarted";
-  EXPECT_EQ(CountInLog(sim, "KillTimer"), 1) << "only at the end";
+  EXPECT_EQ(sim.recorder.Count(OnScreen(sim, "SetTimer", {kAny, 500LL})), 1) << "the timer was not restarted";
+  EXPECT_EQ(sim.recorder.Count("KillTimer"), 1) << "only at the end";
 }
 
 TEST(Animation, TicksDueWhileBusyMergeIntoOne) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   Choose(sim, "White-Green animation");
   sim.ThenBusy(1700);  // three ticks fall due while nothing runs
   std::size_t changes_after_busy = 0;
@@ -187,12 +188,12 @@ TEST(Animation, TicksDueWhileBusyMergeIntoOne) {
 }
 
 TEST(Animation, GoesOnBehindTheOpenMenu) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   Choose(sim, "White-Green animation");
   sim.ThenRightClick({5, 5});
   sim.ThenAdvance(1000);  // while the menu is open
   bool menu_was_open = false;
-  sim.Then([&](ScriptedSim& s) { menu_was_open = s.menu_open; });
+  sim.Then([&](ScriptedSim& s) { menu_was_open = s.menu_open(); });
   sim.ThenCancelMenu();
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);
@@ -201,7 +202,7 @@ TEST(Animation, GoesOnBehindTheOpenMenu) {
 }
 
 TEST(Animation, NoTickAfterAStopAndNoTimerAtStart) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   std::size_t timers_at_start = 99;
   sim.Then([&](ScriptedSim& s) { timers_at_start = s.RunningTimers().size(); });
   Choose(sim, "White-Green animation");
@@ -219,14 +220,14 @@ TEST(Animation, NoTickAfterAStopAndNoTimerAtStart) {
 }
 
 TEST(Animation, RefusedTimerIsReportedLeavesWhiteAndRecoversAfterAStop) {
-  ScriptedSim sim = NoWelcomeSim();
-  sim.refuse_timers = true;
+  NoWelcomeSim sim;
+  sim.faults.refuse_timers = true;
   Choose(sim, "White-Green animation");
   vcl::TColor colour_after_failure = 0;
   sim.Then([&](ScriptedSim&) { colour_after_failure = Form1->Color(); });
   sim.ThenDismissMessageBox();
   Choose(sim, "White-Green animation");  // Enabled is still true: nothing
-  sim.Then([&](ScriptedSim& s) { s.refuse_timers = false; });
+  sim.Then([&](ScriptedSim& s) { s.faults.refuse_timers = false; });
   Choose(sim, "Black");
   Choose(sim, "White-Green animation");
   sim.ThenAdvance(500);
@@ -234,17 +235,17 @@ TEST(Animation, RefusedTimerIsReportedLeavesWhiteAndRecoversAfterAStop) {
   sim.Then([&](ScriptedSim&) { colour_after_recovery = Form1->Color(); });
   sim.ThenKeyRelease(vcl::kVkEscape);
   EXPECT_EQ(RunProgram(sim), 0);
-  ASSERT_EQ(sim.message_boxes.size(), 1u);
-  EXPECT_EQ(sim.message_boxes[0].text, "Not enough timers available.");
-  EXPECT_EQ(sim.message_boxes[0].caption, "Velumen");
-  EXPECT_EQ(sim.message_boxes[0].flags, 0x10u);
+  ASSERT_EQ(sim.message_boxes().size(), 1u);
+  EXPECT_EQ(sim.message_boxes()[0].text, "Not enough timers available.");
+  EXPECT_EQ(sim.message_boxes()[0].caption, "Velumen");
+  EXPECT_EQ(sim.message_boxes()[0].flags, 0x10u);
   EXPECT_EQ(colour_after_failure, kWhiteColor);
-  EXPECT_EQ(CountInLog(sim, "SetTimer 500"), 2);
+  EXPECT_EQ(sim.recorder.Count(OnScreen(sim, "SetTimer", {kAny, 500LL})), 2);
   EXPECT_EQ(colour_after_recovery, kGreenColor);
 }
 
 TEST(Animation, TickAtAnyOtherColourSetsWhite) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   Choose(sim, "White-Green animation");
   sim.Then([](ScriptedSim&) { Form1->SetColor(0xFFFFFE); });
   sim.ThenAdvance(500);
@@ -260,7 +261,7 @@ TEST(Animation, TickAtAnyOtherColourSetsWhite) {
 namespace {
 
 TEST(Animation, ATickQueuedBeforeTheStopDoesNotReachTheHandler) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   Choose(sim, "White-Green animation");
   // "Gray" is posted, and a tick falls due before the loop takes it: the
   // stop leaves that tick in the queue.
@@ -282,7 +283,7 @@ TEST(Animation, ATickQueuedBeforeTheStopDoesNotReachTheHandler) {
 TEST(Painting, EveryFillShowsTheColourOfItsMoment) {
   // Erased and painted on the first showing, after a restore and when a box
   // uncovers it: always in the screen's colour, never the system's brush.
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   Choose(sim, "White");
   sim.ThenMinimizeFromTaskbar();
   sim.ThenRestoreFromTaskbar();
@@ -294,7 +295,7 @@ TEST(Painting, EveryFillShowsTheColourOfItsMoment) {
 
   const vcl::WindowHandle screen = sim.FormWindow();
   std::vector<std::pair<vcl::TColor, bool>> seen;  // (colour, erase), merged runs
-  for (const auto& fill : sim.fills) {
+  for (const auto& fill : sim.fills()) {
     ASSERT_EQ(fill.window, screen);
     EXPECT_FALSE(fill.by_system) << "the system's brush showed at " << fill.time;
     if (seen.empty() || seen.back() != std::make_pair(fill.color, fill.erase)) {
@@ -308,7 +309,7 @@ TEST(Painting, EveryFillShowsTheColourOfItsMoment) {
       {kWhiteColor, true},  {kWhiteColor, false},  // uncovered by the box
       {kGreenColor, false}};                       // "Green"
   EXPECT_EQ(seen, expected);
-  EXPECT_EQ(sim.fills_outside_paint, 0);
+  EXPECT_EQ(sim.fills_outside_paint(), 0);
 }
 
 }  // namespace

@@ -5,7 +5,12 @@
 #include "screen/texts.h"
 #include "scripted_sim.h"
 
-using testing_support::CountInLog;
+using testing_support::CountOnBoxes;
+using testing_support::kAny;
+using testing_support::OnScreen;
+using testing_support::SameCalls;
+using testing_support::Slice;
+using testing_support::WindowArg;
 using testing_support::NoWelcomeSim;
 using testing_support::RunProgram;
 using testing_support::ScriptedSim;
@@ -58,7 +63,7 @@ TEST(Layout, FitsHalfTheScreenWidensForALongWordAndGrowsWithLines) {
 
 TEST(Layout, CentresTheFramedBoxWithMarginsFromTheFont) {
   vcl::InfoBoxMeasures m;
-  m.font = {6, 13};
+  m.base_units = {6, 13};
   m.text = {300, 52};
   m.icon_size = 32;
   m.frame = {3, 22, 3, 3};
@@ -85,7 +90,7 @@ TEST(Layout, CentresTheFramedBoxWithMarginsFromTheFont) {
 
 // Runs "About Velumen" and records the screen while the box is open.
 struct BoxRun {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   ScriptedSim::Window screen_during;
   ScriptedSim::Window box;
   ScriptedSim::Window screen_after;
@@ -94,6 +99,7 @@ struct BoxRun {
   bool box_above_screen = false;
   int exit_code = -1;
   std::size_t log_mark = 0;
+  vcl::WindowHandle box_handle = 0;
 
   void Open(const std::string& entry) {
     sim.ThenRightClick({10, 10});
@@ -101,18 +107,19 @@ struct BoxRun {
     sim.Then([this](ScriptedSim& s) {
       screen_during = s.Screen();
       const vcl::WindowHandle handle = s.OpenBox();
-      box = s.windows.at(handle);
+      box = s.windows().at(handle);
       ok_focused = s.OkFocused(handle);
-      const auto& z = s.z_order;
+      const auto& z = s.z_order();
       box_above_screen = std::find(z.begin(), z.end(), handle) <
                          std::find(z.begin(), z.end(), s.FormWindow());
-      log_mark = s.log.size();
+      log_mark = s.recorder.calls().size();
+      box_handle = handle;
     });
   }
   void After() {
     sim.Then([this](ScriptedSim& s) {
       screen_after = s.Screen();
-      focus_on_screen_after = s.focus == s.FormWindow();
+      focus_on_screen_after = s.focus() == s.FormWindow();
     });
   }
 };
@@ -142,15 +149,18 @@ TEST(InfoBox, OpensInFrontOfADisabledNonTopMostScreenAndRestoresIt) {
   EXPECT_TRUE(run.screen_after.enabled);
   EXPECT_TRUE(run.screen_after.topmost);
   EXPECT_TRUE(run.focus_on_screen_after);
-  EXPECT_EQ(run.sim.menus.size(), 1u);
-  EXPECT_EQ(CountInLog(run.sim, "DestroyInfoBox"), 1);
+  EXPECT_EQ(run.sim.menus().size(), 1u);
+  EXPECT_EQ(CountOnBoxes(run.sim, "DestroyWindow"), 1);
 
   // Closing: enabled as the box goes, the box destroyed, back on top, activated.
-  ASSERT_GE(run.sim.log.size(), run.log_mark + 5);
-  const std::vector<std::string> closing(run.sim.log.begin() + run.log_mark,
-                                         run.sim.log.begin() + run.log_mark + 5);
-  EXPECT_EQ(closing, (std::vector<std::string>{"EnableWindow 1", "ShowBox 0", "DestroyInfoBox",
-                                               "SetTopmost 1", "SetActiveWindow"}));
+  const WindowArg box{run.box_handle};
+  EXPECT_TRUE(SameCalls(Slice(run.sim.recorder.calls(), run.log_mark, run.log_mark + 6),
+                        {OnScreen(run.sim, "EnableWindow", {true}),
+                         {"ShowWindow", {box, 0LL}},
+                         {"DestroyWindow", {box}},
+                         OnScreen(run.sim, "SetTopmost", {true}),
+                         OnScreen(run.sim, "SetForegroundWindow", {}),
+                         OnScreen(run.sim, "SetActiveWindow", {})}));
 }
 
 TEST(InfoBox, DismissingKeysAndButtons) {
@@ -184,7 +194,7 @@ TEST(InfoBox, DismissingKeysAndButtons) {
     EXPECT_EQ(RunProgram(run.sim), 0);
     EXPECT_FALSE(run.sim.script_ran_out);
     EXPECT_EQ(run.box.text, HowToText());
-    EXPECT_EQ(CountInLog(run.sim, "DestroyInfoBox"), 1);
+    EXPECT_EQ(CountOnBoxes(run.sim, "DestroyWindow"), 1);
   }
 }
 
@@ -243,7 +253,7 @@ TEST(InfoBox, OkHasTheFocusWheneverTheBoxIsActive) {
       {"an error box over it",
        [](ScriptedSim& s) {
          s.Then([](ScriptedSim& t) {
-           t.refuse_timers = true;
+           t.faults.refuse_timers = true;
            vcl::Message m{vcl::MessageKind::kCommand};
            m.id = Form1->WhiteGreenanimation1->Command();
            t.PostTo(t.FormWindow(), m);
@@ -259,7 +269,7 @@ TEST(InfoBox, OkHasTheFocusWheneverTheBoxIsActive) {
     bool box_active = false;
     bool ok_focused = false;
     run.sim.Then([&](ScriptedSim& s) {
-      box_active = s.active == s.OpenBox();
+      box_active = s.active() == s.OpenBox();
       ok_focused = s.OpenBox() != 0 && s.OkFocused(s.OpenBox());
     });
     // Space presses the focused OK.
@@ -317,13 +327,13 @@ TEST(InfoBox, QuitRequestClosesTheBoxAndTheProgramEnds) {
   sim.ThenPostQuit();
   EXPECT_EQ(RunProgram(sim), 0);
   EXPECT_FALSE(sim.script_ran_out);
-  EXPECT_EQ(CountInLog(sim, "DestroyInfoBox"), 1);
-  EXPECT_EQ(CountInLog(sim, "ExitProcess 0"), 1);
+  EXPECT_EQ(CountOnBoxes(sim, "DestroyWindow"), 1);
+  EXPECT_EQ(sim.recorder.Count({"ExitProcess", {0LL}}), 1);
 }
 
 TEST(InfoBox, NestedBoxesPutTheScreenBackOnTopOnlyAtTheOutermostClose) {
-  ScriptedSim sim = NoWelcomeSim();
-  sim.refuse_timers = true;
+  NoWelcomeSim sim;
+  sim.faults.refuse_timers = true;
   bool topmost_inside = true;
   bool screen_topmost_under_error_box = true;
   ScriptedSim::Window info_box_under_error_box;
@@ -341,8 +351,8 @@ TEST(InfoBox, NestedBoxesPutTheScreenBackOnTopOnlyAtTheOutermostClose) {
     topmost_inside = s.Screen().topmost;
     screen_topmost_under_error_box = s.Screen().topmost;
     info_box = s.OpenBox();
-    info_box_under_error_box = s.windows.at(info_box);
-    activations_before = s.activations.size();
+    info_box_under_error_box = s.windows().at(info_box);
+    activations_before = s.activations().size();
   });
   sim.ThenDismissMessageBox();
   bool ok_focused_after = false;
@@ -353,20 +363,20 @@ TEST(InfoBox, NestedBoxesPutTheScreenBackOnTopOnlyAtTheOutermostClose) {
   sim.ThenKeyPress(vcl::kVkReturn);
   sim.ThenKeyRelease(vcl::kVkEscape);
   EXPECT_EQ(RunProgram(sim), 0);
-  ASSERT_EQ(sim.message_boxes.size(), 1u);
+  ASSERT_EQ(sim.message_boxes().size(), 1u);
   EXPECT_FALSE(screen_topmost_under_error_box);
   EXPECT_FALSE(topmost_inside);
   // The error box is in front of the information box, which is disabled
   // under it and active again after it, with OK focused.
   EXPECT_FALSE(info_box_under_error_box.enabled);
-  EXPECT_EQ(sim.message_boxes[0].owner, info_box);
+  EXPECT_EQ(sim.message_boxes()[0].owner, info_box);
   EXPECT_TRUE(ok_focused_after);
-  const std::vector<vcl::WindowHandle> after(sim.activations.begin() + activations_before,
-                                             sim.activations.end());
+  const std::vector<vcl::WindowHandle> after(sim.activations().begin() + activations_before,
+                                             sim.activations().end());
   ASSERT_FALSE(after.empty());
   EXPECT_EQ(after.front(), info_box) << "straight back to the information box";
-  EXPECT_EQ(CountInLog(sim, "SetTopmost 0"), 1);
-  EXPECT_EQ(CountInLog(sim, "SetTopmost 1"), 2);  // at creation and after the box
+  EXPECT_EQ(sim.recorder.Count({"SetTopmost", {kAny, false}}), 1);
+  EXPECT_EQ(sim.recorder.Count({"SetTopmost", {kAny, true}}), 2);  // at creation and after the box
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 
 #include "scripted_sim.h"
 
-using testing_support::CountInLog;
+using testing_support::kAny;
+using testing_support::OnScreen;
 using testing_support::NoWelcomeSim;
 using testing_support::RunProgram;
 using testing_support::ScriptedSim;
@@ -11,14 +12,14 @@ using testing_support::ScriptedSim;
 namespace {
 
 TEST(Menu, HasTheTwelveEntriesInOrder) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   sim.ThenRightClick({300, 200});
   sim.ThenCancelMenu();
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);
-  ASSERT_EQ(sim.menus.size(), 1u);
+  ASSERT_EQ(sim.menus().size(), 1u);
   std::vector<std::string> captions;
-  for (const vcl::MenuEntry& e : sim.menus[0].entries) captions.push_back(e.separator ? "-" : e.caption);
+  for (const vcl::MenuEntry& e : sim.menus()[0].entries) captions.push_back(e.separator ? "-" : e.caption);
   EXPECT_EQ(captions, (std::vector<std::string>{
                           "Black", "Gray", "Green", "White", "White-Green animation", "-",
                           "About Velumen", "How to use the program",
@@ -27,7 +28,7 @@ TEST(Menu, HasTheTwelveEntriesInOrder) {
 }
 
 TEST(Menu, OpensAtEachRightButtonReleasePoint) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   sim.ThenRightButtonPressOnly({50, 60});
   sim.ThenRightClick({300, 200});
   sim.ThenCancelMenu();
@@ -35,22 +36,22 @@ TEST(Menu, OpensAtEachRightButtonReleasePoint) {
   sim.ThenCancelMenu();
   sim.ThenKeyRelease(vcl::kVkEscape);
   EXPECT_EQ(RunProgram(sim), 0);
-  ASSERT_EQ(sim.menus.size(), 2u);
-  EXPECT_EQ(sim.menus[0].point.x, 300);
-  EXPECT_EQ(sim.menus[0].point.y, 200);
-  EXPECT_EQ(sim.menus[1].point.x, 1020);
-  EXPECT_EQ(sim.menus[1].point.y, 765);
+  ASSERT_EQ(sim.menus().size(), 2u);
+  EXPECT_EQ(sim.menus()[0].point.x, 300);
+  EXPECT_EQ(sim.menus()[0].point.y, 200);
+  EXPECT_EQ(sim.menus()[1].point.x, 1020);
+  EXPECT_EQ(sim.menus()[1].point.y, 765);
 }
 
 TEST(Menu, ReleaseCancelsAnyMouseCaptureFirst) {
-  ScriptedSim sim = NoWelcomeSim();
-  sim.Then([](ScriptedSim& s) { s.capture = s.FormWindow(); });
+  NoWelcomeSim sim;
+  sim.Then([](ScriptedSim& s) { s.SystemCapturesMouse(s.FormWindow()); });
   sim.ThenRightClick({3, 3});
   sim.ThenCancelMenu();
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);
-  auto at = [&](const std::string& e) { return std::find(sim.log.begin(), sim.log.end(), e) - sim.log.begin(); };
-  EXPECT_LT(at("CancelMode"), at("MenuOpen"));
+  EXPECT_LT(sim.recorder.Position(OnScreen(sim, "SendCancelMode", {})),
+            sim.recorder.Position("TrackPopupMenu"));
 }
 
 TEST(Menu, KeyboardOpeningRules) {
@@ -68,22 +69,22 @@ TEST(Menu, KeyboardOpeningRules) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    ScriptedSim sim = NoWelcomeSim();
+    NoWelcomeSim sim;
     sim.ThenKeyRelease(c.key, c.shift);
     if (c.opens) sim.ThenCancelMenu();
     sim.ThenPost(vcl::MessageKind::kContextMenu);  // what the system makes of it
     sim.ThenKeyRelease(vcl::kVkEscape);
     EXPECT_EQ(RunProgram(sim), 0);
-    ASSERT_EQ(sim.menus.size(), c.opens ? 1u : 0u);
+    ASSERT_EQ(sim.menus().size(), c.opens ? 1u : 0u);
     if (c.opens) {
-      EXPECT_EQ(sim.menus[0].point.x, 0);
-      EXPECT_EQ(sim.menus[0].point.y, 0);
+      EXPECT_EQ(sim.menus()[0].point.x, 0);
+      EXPECT_EQ(sim.menus()[0].point.y, 0);
     }
   }
 }
 
 TEST(Menu, ChosenEntryRunsOnceAfterTheMenuHasClosed) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   int runs = 0;
   std::size_t ran_at = 0;
   std::vector<vcl::MessageKind> running_inside;
@@ -91,8 +92,8 @@ TEST(Menu, ChosenEntryRunsOnceAfterTheMenuHasClosed) {
     vcl::TNotifyEvent gray = Form1->Gray->OnClick;
     Form1->Gray->OnClick = [&s, &runs, &ran_at, &running_inside, gray](vcl::TObject* sender) {
       ++runs;
-      ran_at = s.log.size();
-      running_inside = s.dispatching;
+      ran_at = s.recorder.calls().size();
+      running_inside = s.dispatching();
       gray(sender);
     };
   });
@@ -104,7 +105,9 @@ TEST(Menu, ChosenEntryRunsOnceAfterTheMenuHasClosed) {
   RunProgram(sim);
   EXPECT_EQ(runs, 1);
   EXPECT_EQ(after_choice, kGrayColor);
-  EXPECT_LT(testing_support::LogPosition(sim, "MenuClosed"), ran_at);
+  const std::size_t menu = sim.recorder.Position("TrackPopupMenu");
+  ASSERT_LT(menu, sim.recorder.calls().size());
+  EXPECT_LE(sim.recorder.calls()[menu].returned_at, ran_at);
   // Its own command message, not inside the release that opened the menu.
   EXPECT_EQ(running_inside, std::vector<vcl::MessageKind>{vcl::MessageKind::kCommand});
   // The repaint of the new colour comes after the menu closed.
@@ -113,7 +116,7 @@ TEST(Menu, ChosenEntryRunsOnceAfterTheMenuHasClosed) {
 }
 
 TEST(Menu, SeparatorsAreSeparatorLinesThatRunNothing) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   sim.ThenRightClick({10, 10});
   sim.ThenChoose("-");  // the system offers no way to choose it
   // Nor does a command that names a separator run anything.
@@ -125,21 +128,22 @@ TEST(Menu, SeparatorsAreSeparatorLinesThatRunNothing) {
     s.PostTo(s.FormWindow(), m);
   });
   bool running = false;
-  sim.Then([&](ScriptedSim& s) { running = !s.Screen().destroyed && s.log.back() != "PostQuitMessage 0"; });
+  sim.Then([&](ScriptedSim& s) { running = !s.Screen().destroyed && s.recorder.Count("PostQuitMessage") == 0;
+  });
   sim.ThenKeyRelease(vcl::kVkEscape);
   EXPECT_EQ(RunProgram(sim), 0);
-  ASSERT_EQ(sim.menus.size(), 1u);
+  ASSERT_EQ(sim.menus().size(), 1u);
   std::vector<int> separators;
-  for (std::size_t i = 0; i < sim.menus[0].entries.size(); ++i) {
-    if (sim.menus[0].entries[i].separator) separators.push_back(static_cast<int>(i));
+  for (std::size_t i = 0; i < sim.menus()[0].entries.size(); ++i) {
+    if (sim.menus()[0].entries[i].separator) separators.push_back(static_cast<int>(i));
   }
   EXPECT_EQ(separators, (std::vector<int>{5, 10}));
   EXPECT_TRUE(running);
-  EXPECT_EQ(CountInLog(sim, "PostQuitMessage 0"), 1) << "only from the Esc release";
+  EXPECT_EQ(sim.recorder.Count({"PostQuitMessage", {0LL}}), 1) << "only from the Esc release";
 }
 
 TEST(Menu, CancelledMenuRunsNothing) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   std::size_t fills_before = 0;
   sim.Then([&](ScriptedSim& s) { fills_before = s.ScreenFills().size(); });
   sim.ThenRightClick({10, 10});
@@ -147,12 +151,12 @@ TEST(Menu, CancelledMenuRunsNothing) {
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);
   EXPECT_EQ(sim.ScreenFills().size(), fills_before);
-  EXPECT_EQ(CountInLog(sim, "SetTimer 500"), 0);
-  EXPECT_EQ(sim.shell_calls.size(), 0u);
+  EXPECT_EQ(sim.recorder.Count(OnScreen(sim, "SetTimer", {kAny, 500LL})), 0);
+  EXPECT_EQ(sim.shell.calls.size(), 0u);
 }
 
 TEST(Keys, OnlyEscReleaseEndsTheProgram) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   for (vcl::VirtualKey key : {vcl::VirtualKey(13), vcl::VirtualKey(32), vcl::VirtualKey(65),
                               vcl::VirtualKey(37), vcl::VirtualKey(9), vcl::VirtualKey(121)}) {
     sim.ThenKeyRelease(key);
@@ -167,7 +171,7 @@ TEST(Keys, OnlyEscReleaseEndsTheProgram) {
 }
 
 TEST(Keys, EscapeClosingTheMenuThenReleasedEndsTheProgram) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   sim.ThenRightClick({10, 10});
   sim.ThenCancelMenu();  // Esc pressed: the menu closes on the press
   sim.ThenKeyRelease(vcl::kVkEscape);

@@ -14,12 +14,12 @@ using Bytes = std::vector<std::uint8_t>;
 
 std::vector<std::string> Functions(const ScriptedSim& sim) {
   std::vector<std::string> names;
-  for (const auto& c : sim.reg_calls) names.push_back(c.function);
+  for (const auto& c : sim.registry.calls) names.push_back(c.function);
   return names;
 }
 
 TEST(Registry, EveryStartMakesTheFourteenCallsWithTheirArguments) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   sim.ThenKeyRelease(vcl::kVkEscape);
   EXPECT_EQ(RunProgram(sim), 0);
 
@@ -32,7 +32,7 @@ TEST(Registry, EveryStartMakesTheFourteenCallsWithTheirArguments) {
 
   for (int write = 0; write < 2; ++write) {
     SCOPED_TRACE(write);
-    const auto* c = &sim.reg_calls[write * 7];
+    const auto* c = &sim.registry.calls[write * 7];
     EXPECT_EQ(c[0].key, vcl::kHKeyCurrentUser);
     EXPECT_EQ(c[0].name, "Software\\Korvanta\\Velumen");
     EXPECT_EQ(c[0].options, 0u);
@@ -49,27 +49,27 @@ TEST(Registry, EveryStartMakesTheFourteenCallsWithTheirArguments) {
     EXPECT_EQ(c[5].key, c[3].result);
     EXPECT_EQ(c[6].key, c[0].result);
   }
-  EXPECT_EQ(sim.reg_calls[4].name, "prisoten");
-  EXPECT_EQ(sim.reg_calls[4].data, (Bytes{0x6A, 0x61, 0, 0}));
-  EXPECT_EQ(sim.reg_calls[11].name, "verzija");
-  EXPECT_EQ(sim.reg_calls[11].data, (Bytes{0x31, 0x2E, 0x33, 0, 0}));
-  EXPECT_EQ(sim.open_reg_handles(), 0);
+  EXPECT_EQ(sim.registry.calls[4].name, "prisoten");
+  EXPECT_EQ(sim.registry.calls[4].data, (Bytes{0x6A, 0x61, 0, 0}));
+  EXPECT_EQ(sim.registry.calls[11].name, "verzija");
+  EXPECT_EQ(sim.registry.calls[11].data, (Bytes{0x31, 0x2E, 0x33, 0, 0}));
+  EXPECT_EQ(sim.registry.open_handles(), 0);
 
-  ASSERT_TRUE(sim.registry.count(kKey));
-  EXPECT_EQ(sim.registry.at(kKey).size(), 2u);
-  EXPECT_TRUE(sim.registry.count("HKCU\\Software\\Korvanta"));
+  ASSERT_TRUE(sim.registry.keys.count(kKey));
+  EXPECT_EQ(sim.registry.keys.at(kKey).size(), 2u);
+  EXPECT_TRUE(sim.registry.keys.count("HKCU\\Software\\Korvanta"));
 }
 
 TEST(Registry, LeavesWhatOthersPutInTheKeyAndOverwritesItsOwn) {
-  ScriptedSim sim = NoWelcomeSim();
-  sim.registry[kKey]["other"] = {1, {'x', 0}};
-  sim.registry[kKey]["prisoten"] = {1, {'n', 'e', 0}};
-  sim.registry[std::string(kKey) + "\\Sub"]["v"] = {4, {1, 0, 0, 0}};
+  NoWelcomeSim sim;
+  sim.registry.keys[kKey]["other"] = {1, {'x', 0}};
+  sim.registry.keys[kKey]["prisoten"] = {1, {'n', 'e', 0}};
+  sim.registry.keys[std::string(kKey) + "\\Sub"]["v"] = {4, {1, 0, 0, 0}};
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);
-  EXPECT_EQ(sim.registry.at(kKey).at("other").data, (Bytes{'x', 0}));
-  EXPECT_EQ(sim.registry.at(kKey).at("prisoten").data, (Bytes{0x6A, 0x61, 0, 0}));
-  EXPECT_EQ(sim.registry.at(std::string(kKey) + "\\Sub").size(), 1u);
+  EXPECT_EQ(sim.registry.keys.at(kKey).at("other").data, (Bytes{'x', 0}));
+  EXPECT_EQ(sim.registry.keys.at(kKey).at("prisoten").data, (Bytes{0x6A, 0x61, 0, 0}));
+  EXPECT_EQ(sim.registry.keys.at(std::string(kKey) + "\\Sub").size(), 1u);
 }
 
 TEST(Registry, EachFailingStepIsReportedOrNotAndStartUpGoesOn) {
@@ -89,7 +89,7 @@ TEST(Registry, EachFailingStepIsReportedOrNotAndStartUpGoesOn) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.failing_call);
     ScriptedSim sim;  // with the welcome box
-    sim.fail_registry_call = row.failing_call;
+    sim.faults.failing_registry_call = row.failing_call;
     bool screen_hidden_during_error = false;
     if (*row.message) {
       sim.Then([&](ScriptedSim& s) {
@@ -105,25 +105,25 @@ TEST(Registry, EachFailingStepIsReportedOrNotAndStartUpGoesOn) {
     EXPECT_FALSE(sim.script_ran_out);
 
     if (*row.message) {
-      ASSERT_EQ(sim.message_boxes.size(), 1u);
-      EXPECT_EQ(sim.message_boxes[0].text, row.message);
-      EXPECT_EQ(sim.message_boxes[0].caption, "Velumen");
+      ASSERT_EQ(sim.message_boxes().size(), 1u);
+      EXPECT_EQ(sim.message_boxes()[0].text, row.message);
+      EXPECT_EQ(sim.message_boxes()[0].caption, "Velumen");
       EXPECT_TRUE(screen_hidden_during_error) << "the error comes before the screen";
     } else {
-      EXPECT_TRUE(sim.message_boxes.empty());
+      EXPECT_TRUE(sim.message_boxes().empty());
     }
     EXPECT_TRUE(welcome_open);
-    const auto& values = sim.registry[kKey];
+    const auto& values = sim.registry.keys[kKey];
     EXPECT_EQ(values.count("prisoten") == 1, row.prisoten_set);
     EXPECT_EQ(values.count("verzija") == 1, row.verzija_set);
-    EXPECT_EQ(sim.open_reg_handles(), 0) << "every opened handle is closed";
+    EXPECT_EQ(sim.registry.open_handles(), 0) << "every opened handle is closed";
     EXPECT_EQ(HomePage, "") << "released at the end";
   }
 }
 
 TEST(Registry, HomePageAndVersionAreSetEvenWhenTheFirstWriteFails) {
-  ScriptedSim sim = NoWelcomeSim();
-  sim.fail_registry_call = 5;
+  NoWelcomeSim sim;
+  sim.faults.failing_registry_call = 5;
   sim.ThenDismissMessageBox();
   std::string home, version;
   sim.Then([&](ScriptedSim&) {
@@ -133,7 +133,7 @@ TEST(Registry, HomePageAndVersionAreSetEvenWhenTheFirstWriteFails) {
   sim.ThenRightClick({1, 1});
   sim.ThenChoose("About Velumen");
   std::string about;
-  sim.Then([&](ScriptedSim& s) { about = s.windows.at(s.OpenBox()).text; });
+  sim.Then([&](ScriptedSim& s) { about = s.windows().at(s.OpenBox()).text; });
   sim.ThenKeyPress(vcl::kVkReturn);
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);

@@ -12,6 +12,8 @@ using vcl::SimExit;
 using vcl::TWindowState;
 using vcl::WindowHandle;
 
+ScriptedSim::ScriptedSim() : SimWindowSystem(faults) {}
+
 void ScriptedSim::Then(Action action) { script_.push_back(std::move(action)); }
 
 void ScriptedSim::ThenRightClick(vcl::Point p) {
@@ -47,7 +49,7 @@ void ScriptedSim::ThenDismissMessageBox() {
 
 void ScriptedSim::ThenClickBoxButton() {
   Then([](ScriptedSim& s) {
-    if (WindowHandle box = s.OpenBox()) s.ClickButton(s.windows.at(box).button);
+    if (WindowHandle box = s.OpenBox()) s.ClickButton(s.windows().at(box).button);
   });
 }
 
@@ -124,21 +126,21 @@ int ScriptedSim::Run() {
   NoWelcome = false;
   on_idle = [this] { RunNext(); };
   try {
-    Vexo(*this);
+    Vexo(recorder.Services());
   } catch (const SimExit& exit) {
     return exit.code;
   }
 }
 
 WindowHandle ScriptedSim::FormWindow() const {
-  for (const auto& [handle, w] : windows) {
+  for (const auto& [handle, w] : windows()) {
     if (w.kind == Kind::kForm) return handle;
   }
   return 0;
 }
 
 WindowHandle ScriptedSim::OpenBox() const {
-  for (const auto& [handle, w] : windows) {
+  for (const auto& [handle, w] : windows()) {
     if (w.kind == Kind::kInfoBox && w.visible) return handle;
   }
   return 0;
@@ -146,19 +148,36 @@ WindowHandle ScriptedSim::OpenBox() const {
 
 std::vector<std::pair<std::uint32_t, vcl::TColor>> ScriptedSim::ScreenFills() const {
   std::vector<std::pair<std::uint32_t, vcl::TColor>> screen_fills;
-  for (const Fill& fill : fills) {
+  for (const Fill& fill : fills()) {
     if (fill.window == FormWindow()) screen_fills.emplace_back(fill.time, fill.color);
   }
   return screen_fills;
 }
 
-int CountInLog(const ScriptedSim& sim, const std::string& entry) {
-  return static_cast<int>(std::count(sim.log.begin(), sim.log.end(), entry));
+namespace {
+int CountOn(const ScriptedSim& sim, const char* name, bool boxes) {
+  int n = 0;
+  for (const Call& call : sim.recorder.calls()) {
+    if (call.name != name || call.args.empty()) continue;
+    const auto* window = std::get_if<WindowArg>(&call.args[0]);
+    if (window == nullptr || sim.windows().count(window->handle) == 0) continue;
+    const ScriptedSim::Kind kind = sim.windows().at(window->handle).kind;
+    if (kind == (boxes ? ScriptedSim::Kind::kInfoBox : ScriptedSim::Kind::kForm)) ++n;
+  }
+  return n;
 }
+}  // namespace
 
-std::size_t LogPosition(const ScriptedSim& sim, const std::string& entry) {
-  return static_cast<std::size_t>(std::find(sim.log.begin(), sim.log.end(), entry) -
-                                  sim.log.begin());
+int CountOnScreen(const ScriptedSim& sim, const char* name) { return CountOn(sim, name, false); }
+int CountOnBoxes(const ScriptedSim& sim, const char* name) { return CountOn(sim, name, true); }
+
+Expected OnScreen(const ScriptedSim& sim, const char* name, std::initializer_list<Arg> args) {
+  std::vector<Arg> all{WindowArg{sim.FormWindow()}};
+  all.insert(all.end(), args.begin(), args.end());
+  Expected expected(name);
+  expected.args = all;
+  expected.check_args = true;
+  return expected;
 }
 
 }  // namespace testing_support

@@ -7,13 +7,25 @@
 #include <functional>
 #include <string>
 
+#include "platform/sim/sim_process.h"
+#include "platform/sim/sim_registry.h"
+#include "platform/sim/sim_shell.h"
 #include "platform/sim/sim_window_system.h"
+#include "recorder.h"
 #include "screen/unit1.h"
 
 namespace testing_support {
 
-class ScriptedSim : public vcl::SimWindowSystem {
+// The faults come first: every simulated subsystem is made with them.
+struct SimFaultsHolder {
+  vcl::SimFaults faults;
+};
+
+class ScriptedSim : private SimFaultsHolder, public vcl::SimWindowSystem {
  public:
+  ScriptedSim();
+  ScriptedSim(const ScriptedSim&) = delete;
+  ScriptedSim& operator=(const ScriptedSim&) = delete;
   using Action = std::function<void(ScriptedSim&)>;
 
   // ----- The script -----
@@ -40,14 +52,22 @@ class ScriptedSim : public vcl::SimWindowSystem {
   // Runs the program block from a fresh program state; the exit code.
   int Run();
 
+  // ----- The rest of the simulated system -----
+  using SimFaultsHolder::faults;
+  vcl::SimRegistry registry{faults};
+  vcl::SimProcess process;
+  vcl::SimShell shell{faults};
+  // Every call the program makes on the system, in order.
+  Recorder recorder{*this, registry, process, shell};
+
   // ----- Views -----
   bool script_ran_out = false;
   vcl::WindowHandle FormWindow() const;  // the test screen: the first form made
   vcl::WindowHandle OpenBox() const;     // the visible information box, if any
-  const Window& Screen() const { return windows.at(FormWindow()); }
+  const Window& Screen() const { return windows().at(FormWindow()); }
   // (time, colour) of every fill of the test screen, erases included.
   std::vector<std::pair<std::uint32_t, vcl::TColor>> ScreenFills() const;
-  bool OkFocused(vcl::WindowHandle box) const { return focus == windows.at(box).button; }
+  bool OkFocused(vcl::WindowHandle box) const { return focus() == windows().at(box).button; }
 
  private:
   void RunNext();
@@ -59,14 +79,15 @@ class ScriptedSim : public vcl::SimWindowSystem {
 inline int RunProgram(ScriptedSim& sim) { return sim.Run(); }
 
 // Starts without the welcome box in the way.
-inline ScriptedSim NoWelcomeSim() {
-  ScriptedSim sim;
-  sim.command_line = "Vexo.exe no_welcome";
-  return sim;
-}
+struct NoWelcomeSim : ScriptedSim {
+  NoWelcomeSim() { process.command_line = "Vexo.exe no_welcome"; }
+};
 
-int CountInLog(const ScriptedSim& sim, const std::string& entry);
-// Where an entry first appears in the log; the log's size when it does not.
-std::size_t LogPosition(const ScriptedSim& sim, const std::string& entry);
+// Calls named `name` made on a window: on the test screen, or on any
+// information box.
+int CountOnScreen(const ScriptedSim& sim, const char* name);
+int CountOnBoxes(const ScriptedSim& sim, const char* name);
+// The expected call `name(screen, args...)`.
+Expected OnScreen(const ScriptedSim& sim, const char* name, std::initializer_list<Arg> args);
 
 }  // namespace testing_support

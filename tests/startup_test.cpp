@@ -4,7 +4,11 @@
 #include "scripted_sim.h"
 #include "screen/texts.h"
 
-using testing_support::CountInLog;
+using testing_support::CountOnScreen;
+using testing_support::Named;
+using testing_support::OnScreen;
+using testing_support::SameCalls;
+using testing_support::Slice;
 using testing_support::NoWelcomeSim;
 using testing_support::RunProgram;
 using testing_support::ScriptedSim;
@@ -14,17 +18,17 @@ namespace {
 
 int WelcomeBoxes(const ScriptedSim& sim) {
   int n = 0;
-  for (const auto& [h, w] : sim.windows) n += w.kind == ScriptedSim::Kind::kInfoBox && w.text == WelcomeText("1.3") ? 1 : 0;
+  for (const auto& [h, w] : sim.windows()) n += w.kind == ScriptedSim::Kind::kInfoBox && w.text == WelcomeText("1.3") ? 1 : 0;
   return n;
 }
 
 TEST(StartUp, ShowsABlackTopMostMaximisedScreenAndEndsOnEscRelease) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   ScriptedSim::Window seen;
   bool focused = false;
   sim.Then([&](ScriptedSim& s) {
     seen = s.Screen();
-    focused = s.focus == s.FormWindow();
+    focused = s.focus() == s.FormWindow();
   });
   sim.ThenKeyRelease(vcl::kVkEscape);
 
@@ -38,7 +42,7 @@ TEST(StartUp, ShowsABlackTopMostMaximisedScreenAndEndsOnEscRelease) {
   ASSERT_FALSE(sim.ScreenFills().empty());
   // The first thing ever painted is black, and nothing else was painted.
   for (const auto& [time, colour] : sim.ScreenFills()) EXPECT_EQ(colour, vcl::clBlack);
-  EXPECT_EQ(sim.fills_outside_paint, 0);
+  EXPECT_EQ(sim.fills_outside_paint(), 0);
   EXPECT_EQ(seen.normal_placement.left, 192);
   EXPECT_EQ(seen.normal_placement.top, 117);
   EXPECT_EQ(seen.normal_placement.Width(), 436);
@@ -46,35 +50,36 @@ TEST(StartUp, ShowsABlackTopMostMaximisedScreenAndEndsOnEscRelease) {
 }
 
 TEST(StartUp, CreatesHiddenGoesTopMostThenShowsMaximisedOnce) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);
-  std::vector<std::string> start(sim.log.begin(), sim.log.begin() + 3);
-  EXPECT_EQ(start, (std::vector<std::string>{"CreateFormWindow 256", "SetTopmost 1",
-                                             "ShowWindow 3"}));
-  EXPECT_EQ(CountInLog(sim, "ShowWindow 3"), 1);
+  const std::vector<std::string> windows = {"RegisterFormClass", "CreateFormWindow", "SetTopmost",
+                                            "ShowWindow"};
+  EXPECT_TRUE(SameCalls(Slice(Named(sim.recorder.calls(), windows), 0, 4),
+                        {"RegisterFormClass", "CreateFormWindow", OnScreen(sim, "SetTopmost", {true}),
+                         OnScreen(sim, "ShowWindow", {3LL})}));
+  EXPECT_EQ(sim.recorder.Count(OnScreen(sim, "ShowWindow", {3LL})), 1);
 }
 
 TEST(StartUp, ShowRequestDecidesHowTheScreenFirstShows) {
   struct Case {
     std::optional<int> show;
-    const char* first_show;
-  } cases[] = {{std::nullopt, "ShowWindow 3"}, {3, "ShowWindow 3"}, {1, "ShowWindow 3"},
-               {10, "ShowWindow 3"}, {0, "ShowWindow 3"}, {7, "ShowWindow 7"}};
+    long long first_show;
+  } cases[] = {{std::nullopt, 3}, {3, 3}, {1, 3}, {10, 3}, {0, 3}, {7, 7}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.show.value_or(-1));
-    ScriptedSim sim = NoWelcomeSim();
-    sim.startup_show = c.show;
+    NoWelcomeSim sim;
+    sim.process.startup_show = c.show;
     sim.ThenRestoreFromTaskbar();
     sim.ThenKeyRelease(vcl::kVkEscape);
     EXPECT_EQ(RunProgram(sim), 0);
-    EXPECT_EQ(CountInLog(sim, c.first_show), 1);
+    EXPECT_EQ(sim.recorder.Count(OnScreen(sim, "ShowWindow", {c.first_show})), 1);
   }
 }
 
 TEST(StartUp, MinimisedStartShowsNothingUntilRestoredThenTheNormalPlacementAndWelcome) {
   ScriptedSim sim;
-  sim.startup_show = vcl::kSwShowMinNoActive;
+  sim.process.startup_show = vcl::kSwShowMinNoActive;
   int boxes_before_restore = -1;
   ScriptedSim::Window before;
   ScriptedSim::Window after;
@@ -92,7 +97,7 @@ TEST(StartUp, MinimisedStartShowsNothingUntilRestoredThenTheNormalPlacementAndWe
   EXPECT_EQ(before.state, TWindowState::wsMinimized);
   EXPECT_EQ(after.state, TWindowState::wsNormal);
   EXPECT_EQ(WelcomeBoxes(sim), 1);
-  EXPECT_EQ(CountInLog(sim, "ShowWindow 3"), 0) << "never maximised";
+  EXPECT_EQ(sim.recorder.Count(OnScreen(sim, "ShowWindow", {3LL})), 0) << "never maximised";
 }
 
 TEST(Activation, WelcomeShowsOnceWhateverHappensAfter) {
@@ -132,12 +137,12 @@ TEST(Activation, FirstArgumentDecidesTheWelcome) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.command_line);
     ScriptedSim sim;
-    sim.command_line = c.command_line;
+    sim.process.command_line = c.command_line;
     sim.ThenKeyPress(vcl::kVkReturn);
     sim.ThenKeyRelease(vcl::kVkEscape);
     EXPECT_EQ(RunProgram(sim), 0);
     EXPECT_EQ(WelcomeBoxes(sim), c.boxes);
-    EXPECT_EQ(sim.reg_calls.size(), 14u) << "the registry is written either way";
+    EXPECT_EQ(sim.registry.calls.size(), 14u) << "the registry is written either way";
   }
 }
 
@@ -169,31 +174,32 @@ TEST(Ending, EveryCloseRequestEndsWithExitCodeZero) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    ScriptedSim sim = NoWelcomeSim();
+    NoWelcomeSim sim;
     c.script(sim);
     EXPECT_EQ(RunProgram(sim), 0);
     EXPECT_FALSE(sim.script_ran_out);
-    EXPECT_EQ(CountInLog(sim, "DestroyFormWindow"), 1);
-    EXPECT_EQ(CountInLog(sim, "ExitProcess 0"), 1);
+    EXPECT_EQ(CountOnScreen(sim, "DestroyWindow"), 1);
+    EXPECT_EQ(sim.recorder.Count({"ExitProcess", {0LL}}), 1);
     EXPECT_TRUE(sim.Screen().destroyed);
   }
 }
 
 TEST(Ending, QuitRequestIsQueuedAndTheScreenStaysUntilTheLoopEnds) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);
-  auto at = [&](const std::string& entry) {
-    return std::find(sim.log.begin(), sim.log.end(), entry) - sim.log.begin();
-  };
-  EXPECT_LT(at("PostQuitMessage 0"), at("DestroyFormWindow"));
-  EXPECT_LT(at("DestroyFormWindow"), at("ExitProcess 0"));
+  const std::size_t quit = sim.recorder.Position({"PostQuitMessage", {0LL}});
+  const std::size_t destroy = sim.recorder.Position(OnScreen(sim, "DestroyWindow", {}));
+  const std::size_t exit = sim.recorder.Position({"ExitProcess", {0LL}});
+  EXPECT_LT(quit, destroy);
+  EXPECT_LT(destroy, exit);
+  EXPECT_LT(exit, sim.recorder.calls().size());
   EXPECT_EQ(HomePage, "") << "released at the end";
   EXPECT_EQ(VersionText, "");
 }
 
 TEST(Ending, ACancelledEndOfTheSessionLeavesTheProgramRunning) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   sim.ThenPost(vcl::MessageKind::kEndSession, false);
   bool running = false;
   sim.Then([&](ScriptedSim& s) { running = !s.Screen().destroyed; });
@@ -240,8 +246,8 @@ TEST(Ending, WindowsEndingInEveryStateGivesExitCodeZero) {
     sim.ThenEndSession();
     EXPECT_EQ(RunProgram(sim), 0);
     EXPECT_FALSE(sim.script_ran_out);
-    EXPECT_EQ(CountInLog(sim, "QueryEndSession 1"), 1);
-    EXPECT_EQ(CountInLog(sim, "ExitProcess 0"), 1);
+    EXPECT_EQ(sim.session_end_answers(), std::vector<bool>{true});
+    EXPECT_EQ(sim.recorder.Count({"ExitProcess", {0LL}}), 1);
   }
 }
 
@@ -261,14 +267,14 @@ TEST(TaskbarEntry, TheScreenBearsItWithNothingVisibleAndTheShellCanMinimiseIt) {
   bool other_program_active = false;
   sim.Then([&](ScriptedSim& s) {
     minimised = s.Screen();
-    other_program_active = s.active == s.other_program;
+    other_program_active = s.active() == s.other_program;
   });
   sim.ThenRestoreFromTaskbar();
   ScriptedSim::Window restored;
   bool focused = false;
   sim.Then([&](ScriptedSim& s) {
     restored = s.Screen();
-    focused = s.active == s.FormWindow() && s.focus == s.FormWindow();
+    focused = s.active() == s.FormWindow() && s.focus() == s.FormWindow();
   });
   sim.Then([](ScriptedSim& s) { s.CloseFromTaskbar(s.FormWindow()); });
 
@@ -278,7 +284,8 @@ TEST(TaskbarEntry, TheScreenBearsItWithNothingVisibleAndTheShellCanMinimiseIt) {
   const vcl::WindowLook& look = sim.Screen().look;
   EXPECT_EQ(look.frame, vcl::FrameKind::kNone);
   EXPECT_TRUE(look.taskbar_entry);
-  EXPECT_EQ(look.pointer, vcl::PointerShape::kArrow);
+  ASSERT_TRUE(sim.form_class().has_value());
+  EXPECT_EQ(sim.form_class()->pointer, vcl::PointerShape::kArrow);
   EXPECT_EQ(minimised.state, TWindowState::wsMinimized);
   EXPECT_TRUE(other_program_active);
   EXPECT_EQ(restored.state, TWindowState::wsMaximized);

@@ -3,7 +3,7 @@
 
 #include "scripted_sim.h"
 
-using testing_support::CountInLog;
+using testing_support::OnScreen;
 using testing_support::NoWelcomeSim;
 using testing_support::RunProgram;
 using testing_support::ScriptedSim;
@@ -18,8 +18,8 @@ TEST(Web, BothEntriesOpenTheHomePageThenMinimise) {
   for (bool shell_fails : {false, true}) {
     for (const char* entry : kWebEntries) {
       SCOPED_TRACE(std::string(entry) + (shell_fails ? ", no browser" : ""));
-      ScriptedSim sim = NoWelcomeSim();
-      sim.shell_fails = shell_fails;
+      NoWelcomeSim sim;
+      sim.faults.shell_finds_no_program = shell_fails;
       sim.ThenRightClick({10, 10});
       sim.ThenChoose(entry);
       TWindowState state{};
@@ -28,8 +28,8 @@ TEST(Web, BothEntriesOpenTheHomePageThenMinimise) {
       sim.ThenKeyRelease(vcl::kVkEscape);
       EXPECT_EQ(RunProgram(sim), 0);
 
-      ASSERT_EQ(sim.shell_calls.size(), 1u);
-      const auto& call = sim.shell_calls[0];
+      ASSERT_EQ(sim.shell.calls.size(), 1u);
+      const auto& call = sim.shell.calls[0];
       EXPECT_EQ(call.owner, 0u);
       EXPECT_FALSE(call.operation.has_value());
       EXPECT_EQ(call.file, std::optional<std::string>("http://www.korvanta.example/eng/"));
@@ -37,23 +37,19 @@ TEST(Web, BothEntriesOpenTheHomePageThenMinimise) {
       EXPECT_FALSE(call.directory.has_value());
       EXPECT_EQ(call.show_command, vcl::kSwShowNormal);
       EXPECT_EQ(state, TWindowState::wsMinimized);
-      EXPECT_EQ(sim.message_boxes.size(), 0u) << "nothing is reported";
+      EXPECT_EQ(sim.message_boxes().size(), 0u) << "nothing is reported";
 
       // Stop, shell call, then the minimise request.
-      auto at = [&](const std::string& e) {
-        return std::find_if(sim.log.begin(), sim.log.end(),
-                            [&](const std::string& l) { return l.rfind(e, 0) == 0; }) -
-               sim.log.begin();
-      };
-      EXPECT_LT(at("ShellExecute"), at("ShowWindow 6"));
-      EXPECT_EQ(CountInLog(sim, "ShowWindow 6"), 1);
-      EXPECT_EQ(CountInLog(sim, "ShowWindow 2"), 0);
+      EXPECT_LT(sim.recorder.Position("ShellExecute"),
+                sim.recorder.Position(OnScreen(sim, "ShowWindow", {6LL})));
+      EXPECT_EQ(sim.recorder.Count(OnScreen(sim, "ShowWindow", {6LL})), 1);
+      EXPECT_EQ(sim.recorder.Count(OnScreen(sim, "ShowWindow", {2LL})), 0);
     }
   }
 }
 
 TEST(Web, StopsTheAnimationAndRestoresMaximisedWithItsColour) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   sim.ThenRightClick({10, 10});
   sim.ThenChoose("White-Green animation");
   sim.ThenAdvance(500);  // green
@@ -65,7 +61,7 @@ TEST(Web, StopsTheAnimationAndRestoresMaximisedWithItsColour) {
   bool focused = false;
   sim.Then([&](ScriptedSim& s) {
     restored = s.Screen();
-    focused = s.focus == s.FormWindow();
+    focused = s.focus() == s.FormWindow();
   });
   sim.ThenKeyRelease(vcl::kVkEscape);
   EXPECT_EQ(RunProgram(sim), 0);
@@ -77,7 +73,7 @@ TEST(Web, StopsTheAnimationAndRestoresMaximisedWithItsColour) {
 }
 
 TEST(Web, MinimisesAgainAfterARestoreButNeverAsksTwice) {
-  ScriptedSim sim = NoWelcomeSim();
+  NoWelcomeSim sim;
   sim.ThenRightClick({10, 10});
   sim.ThenChoose(kWebEntries[0]);
   // Still minimised: a second request would be one too many.
@@ -88,8 +84,8 @@ TEST(Web, MinimisesAgainAfterARestoreButNeverAsksTwice) {
   sim.ThenRestoreFromTaskbar();
   sim.ThenKeyRelease(vcl::kVkEscape);
   EXPECT_EQ(RunProgram(sim), 0);
-  EXPECT_EQ(sim.shell_calls.size(), 2u);
-  EXPECT_EQ(CountInLog(sim, "ShowWindow 6"), 2);
+  EXPECT_EQ(sim.shell.calls.size(), 2u);
+  EXPECT_EQ(sim.recorder.Count(OnScreen(sim, "ShowWindow", {6LL})), 2);
 }
 
 }  // namespace

@@ -2,8 +2,7 @@
 // program depends on it: the window order with its top-most band and owned
 // windows, activation and the keyboard focus, painting and erasing, posted
 // timer messages, the dialog manager's keys, the pop-up menu's and the
-// message box's modal loops, the shell's taskbar, and a registry that
-// records every call and can be made to fail. It knows no window of the
+// message box's modal loops and the shell's taskbar. It knows no window of the
 // program's and decides nothing of the program's: each imitation follows the
 // Windows behaviour named beside it.
 //
@@ -18,14 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/sim_faults.h"
 #include "platform/window_system.h"
 
 namespace vcl {
-
-// Thrown by ExitProcess, so that a test gets the exit code back.
-struct SimExit {
-  int code;
-};
 
 class SimWindowSystem : public WindowSystem {
  public:
@@ -58,21 +53,6 @@ class SimWindowSystem : public WindowSystem {
     bool erase;      // filled while erasing the background
     bool by_system;  // the class brush, because the window left the erase alone
   };
-  struct RegCall {
-    std::string function;
-    RegKey key = 0;
-    std::string name;  // the sub-key or the value name
-    std::uint32_t options = 0;
-    std::uint32_t access = 0;
-    std::uint32_t type = 0;
-    std::vector<std::uint8_t> data;
-    RegKey result = 0;
-    RegResult status = kErrorSuccess;
-  };
-  struct RegValue {
-    std::uint32_t type = 0;
-    std::vector<std::uint8_t> data;
-  };
   struct MessageBoxCall {
     WindowHandle owner;
     std::string text;
@@ -80,30 +60,17 @@ class SimWindowSystem : public WindowSystem {
     std::uint32_t flags;
     WindowHandle window;  // the box's own window while it shows
   };
-  struct ShellCall {
-    WindowHandle owner;
-    std::optional<std::string> operation, file, parameters, directory;
-    int show_command;
-  };
   struct MenuOpening {
     Point point;
     WindowHandle owner;
     std::vector<MenuEntry> entries;
   };
 
-  SimWindowSystem();
+  explicit SimWindowSystem(const SimFaults& faults);
   ~SimWindowSystem() override = default;
 
   // ----- Set-up -----
-  std::string command_line = "Vexo.exe";
-  std::optional<int> startup_show;
   Rect screen{0, 0, 1024, 768};
-  bool refuse_timers = false;
-  bool shell_fails = false;  // the shell finds no program; nothing is told
-  // The registry call (1-based, counted over the run) that fails.
-  int fail_registry_call = 0;
-  std::map<std::string, std::map<std::string, RegValue>> registry;  // path -> values
-  std::function<void()> on_idle;  // runs whenever the program would wait
 
   // ----- What a person and the rest of the system do -----
   void PressKey(VirtualKey key, TShiftState shift = {});
@@ -133,27 +100,31 @@ class SimWindowSystem : public WindowSystem {
   // Windows asks every top-level window whether it may end, then ends.
   void EndSession();
   void PostTo(WindowHandle window, const Message& message);
+  // The system captures the mouse for a window, as its move loop or a drag
+  // does while a button is held.
+  void SystemCapturesMouse(WindowHandle window);
 
-  // ----- What happened -----
-  std::map<WindowHandle, Window> windows;
-  std::vector<std::string> log;  // the program's window calls, in order
-  std::vector<RegCall> reg_calls;
-  std::vector<MessageBoxCall> message_boxes;
-  std::vector<ShellCall> shell_calls;
-  std::vector<MenuOpening> menus;
-  std::vector<Fill> fills;                 // every fill, in order
-  std::vector<WindowHandle> activations;  // every window activated, in order
-  std::vector<WindowHandle> z_order;      // top-level windows, top first
-  std::uint32_t now = 0;
-  bool menu_open = false;
-  WindowHandle active = 0;  // the active window, the other program's too
-  WindowHandle focus = 0;
-  WindowHandle capture = 0;
-  int fills_outside_paint = 0;
+  // ----- What happened: views -----
+  const std::map<WindowHandle, Window>& windows() const { return windows_; }
+  // Whether all windows agreed, each time the session ended.
+  const std::vector<bool>& session_end_answers() const { return session_end_answers_; }
+  const std::vector<MessageBoxCall>& message_boxes() const { return message_boxes_; }
+  const std::vector<MenuOpening>& menus() const { return menus_; }
+  const std::vector<Fill>& fills() const { return fills_; }  // every fill, in order
+  // Every window activated, in order.
+  const std::vector<WindowHandle>& activations() const { return activations_; }
+  // Top-level windows, top first.
+  const std::vector<WindowHandle>& z_order() const { return z_order_; }
+  const std::optional<FormClassLook>& form_class() const { return form_class_; }
+  std::uint32_t now() const { return now_; }
+  bool menu_open() const { return menu_open_; }
+  WindowHandle active() const { return active_; }  // the other program's too
+  WindowHandle focus() const { return focus_; }
+  WindowHandle capture() const { return capture_; }
+  int fills_outside_paint() const { return fills_outside_paint_; }
   // Messages dispatched and not yet returned from, innermost last.
-  std::vector<MessageKind> dispatching;
+  const std::vector<MessageKind>& dispatching() const { return dispatching_; }
   const WindowHandle other_program;
-  int open_reg_handles() const { return static_cast<int>(reg_handles_.size()); }
   // Timers that run now, with their intervals.
   std::map<std::uint32_t, std::uint32_t> RunningTimers() const;
   // Windows that have a button on the taskbar.
@@ -162,9 +133,7 @@ class SimWindowSystem : public WindowSystem {
   bool IsOurs(WindowHandle window) const;
 
   // ----- WindowSystem -----
-  std::string CommandLine() override { return command_line; }
-  std::optional<int> StartupShowCommand() override { return startup_show; }
-  [[noreturn]] void ExitProcess(int code) override;
+  void RegisterFormClass(const FormClassLook& look) override;
   WindowHandle CreateFormWindow(const FormWindowParams& params, MessageTarget* target) override;
   WindowHandle CreateInfoBoxWindow(const InfoBoxContents& contents, MessageTarget* target) override;
   void DestroyWindow(WindowHandle window) override;
@@ -174,17 +143,18 @@ class SimWindowSystem : public WindowSystem {
   bool IsWindowVisible(WindowHandle window) override;
   bool IsWindowEnabled(WindowHandle window) override;
   void EnableWindow(WindowHandle window, bool enable) override;
-  WindowHandle GetActiveWindow() override { return IsOurs(active) ? active : 0; }
+  WindowHandle GetActiveWindow() override { return IsOurs(active_) ? active_ : 0; }
   void SetActiveWindow(WindowHandle window) override;
-  WindowHandle GetFocus() override { return IsOurs(focus) ? focus : 0; }
+  void SetForegroundWindow(WindowHandle window) override;
+  WindowHandle GetFocus() override { return IsOurs(focus_) ? focus_ : 0; }
   void FocusButton(WindowHandle box, std::uint32_t id) override;
   void Invalidate(WindowHandle window, bool erase) override;
   void FillClient(WindowHandle window, TColor color) override;
   Point ClientToScreen(WindowHandle window, Point point) override;
   Rect MonitorRect(WindowHandle) override { return screen; }
-  WindowHandle GetCapture() override { return capture; }
+  WindowHandle GetCapture() override { return capture_; }
   void SendCancelMode(WindowHandle window) override;
-  FontMeasures MessageFontMeasures() override { return {6 * 52, 13}; }
+  FontExtent MessageFontExtent() override { return {6 * 52, 13}; }
   // Text in a fixed-width model: 6 pixels a character, 13 a line, tabs to
   // every 8th column, lines broken at CR and wrapped at spaces.
   Size MeasureText(const std::string& text, int max_width) override;
@@ -195,20 +165,16 @@ class SimWindowSystem : public WindowSystem {
   void TrackPopupMenu(MenuHandle menu, Point screen_point, WindowHandle owner) override;
   bool SetTimer(WindowHandle window, std::uint32_t id, std::uint32_t interval_ms) override;
   void KillTimer(WindowHandle window, std::uint32_t id) override;
-  PumpResult PumpMessage(WindowHandle dialog) override;
+  PeekResult PeekMessage(PeekedMessage* message) override;
+  bool IsDialogMessage(WindowHandle dialog) override;
+  void DispatchMessage() override;
   void WaitMessage() override { Idle(); }
   void PostQuitMessage(int code) override;
   void MessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
                   std::uint32_t flags) override;
-  void ShellExecute(WindowHandle owner, const char* operation, const char* file,
-                    const char* parameters, const char* directory, int show_command) override;
-  RegResult RegCreateKeyEx(RegKey key, const std::string& sub_key, std::uint32_t options,
-                           std::uint32_t access, RegKey* result) override;
-  RegResult RegOpenKeyEx(RegKey key, const std::string& sub_key, std::uint32_t options,
-                         std::uint32_t access, RegKey* result) override;
-  RegResult RegSetValueEx(RegKey key, const std::string& value_name, std::uint32_t type,
-                          const std::vector<std::uint8_t>& data) override;
-  RegResult RegCloseKey(RegKey key) override;
+
+ protected:
+  std::function<void()> on_idle;  // runs whenever the program would wait
 
  private:
   struct Timer {
@@ -222,10 +188,13 @@ class SimWindowSystem : public WindowSystem {
     WindowHandle window;
     Message message;
     Input input;
+    bool paint = false;  // WM_PAINT, made when the queue is empty
   };
   WindowHandle NewWindow(Window window);
   MessageResult Send(WindowHandle window, const Message& message);
   void Post(WindowHandle window, const Message& message);
+  std::optional<Posted> TakeMessage();
+  void Handle(WindowHandle dialog, const Posted& posted);
   bool DispatchOne(WindowHandle dialog);
   void Deliver(WindowHandle dialog, const Posted& posted);
   void DialogManager(WindowHandle dialog, const Posted& posted);
@@ -248,13 +217,27 @@ class SimWindowSystem : public WindowSystem {
   WindowHandle WindowAt(Point screen_point) const;
   Rect WindowRect(WindowHandle window) const;
   WindowHandle LastActivePopup(WindowHandle window) const;
-  bool NextRegCallFails();
-  RegResult RecordReg(RegCall call);
-  std::string KeyPath(RegKey key) const;
-  RegKey NewRegHandle(const std::string& path);
 
+  // The imitation's state.
+  std::map<WindowHandle, Window> windows_;
+  std::vector<bool> session_end_answers_;
+  std::vector<MessageBoxCall> message_boxes_;
+  std::vector<MenuOpening> menus_;
+  std::vector<Fill> fills_;
+  std::vector<WindowHandle> activations_;
+  std::vector<WindowHandle> z_order_;
+  std::optional<FormClassLook> form_class_;
+  std::uint32_t now_ = 0;
+  bool menu_open_ = false;
+  WindowHandle active_ = 0;
+  WindowHandle focus_ = 0;
+  WindowHandle capture_ = 0;
+  int fills_outside_paint_ = 0;
+  std::vector<MessageKind> dispatching_;
+  const SimFaults* faults_;
   WindowHandle next_handle_ = 0x100;
   std::deque<Posted> queue_;
+  std::optional<Posted> held_;  // the message PeekMessage took
   bool quit_posted_ = false;
   bool painting_ = false;
   bool erasing_ = false;  // a fill now is the background's erase
@@ -264,9 +247,6 @@ class SimWindowSystem : public WindowSystem {
   std::optional<std::string> menu_choice_;  // set while a menu is open
   bool dismiss_message_box_ = false;
   WindowHandle pressed_button_ = 0;  // a button held down by Space
-  std::map<RegKey, std::string> reg_handles_;
-  RegKey next_reg_ = 0x1000;
-  int reg_call_count_ = 0;
 };
 
 }  // namespace vcl

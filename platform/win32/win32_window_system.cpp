@@ -2,15 +2,13 @@
 
 #include <windowsx.h>
 
+#include "platform/win32/win32_handles.h"
+
 namespace vcl {
 namespace {
 
 const char kFormClass[] = "VelumenForm";
 const char kBoxClass[] = "VelumenInfoBox";
-
-HWND Hwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
-WindowHandle Handle(HWND window) { return reinterpret_cast<WindowHandle>(window); }
-HKEY Hkey(RegKey key) { return reinterpret_cast<HKEY>(key); }
 
 // The system's styles for a look.
 DWORD StyleOf(const WindowLook& look) {
@@ -76,8 +74,7 @@ Win32WindowSystem::~Win32WindowSystem() {
   if (message_font_ != nullptr) DeleteObject(message_font_);
 }
 
-void Win32WindowSystem::RegisterFormClass(const WindowLook& look) {
-  if (form_class_registered_) return;
+void Win32WindowSystem::RegisterFormClass(const FormClassLook& look) {
   WNDCLASSEXA form_class{};
   form_class.cbSize = sizeof(form_class);
   form_class.lpfnWndProc = WindowProc;
@@ -87,20 +84,8 @@ void Win32WindowSystem::RegisterFormClass(const WindowLook& look) {
   // The class keeps its brush for the life of the process.
   form_class.hbrBackground = CreateSolidBrush(look.background);
   form_class.lpszClassName = kFormClass;
-  form_class_registered_ = RegisterClassExA(&form_class) != 0;
+  RegisterClassExA(&form_class);
 }
-
-std::string Win32WindowSystem::CommandLine() { return GetCommandLineA(); }
-
-std::optional<int> Win32WindowSystem::StartupShowCommand() {
-  STARTUPINFOA info{};
-  info.cb = sizeof(info);
-  GetStartupInfoA(&info);
-  if ((info.dwFlags & STARTF_USESHOWWINDOW) == 0) return std::nullopt;
-  return info.wShowWindow;
-}
-
-void Win32WindowSystem::ExitProcess(int code) { ::ExitProcess(static_cast<UINT>(code)); }
 
 LRESULT CALLBACK Win32WindowSystem::WindowProc(HWND window, UINT message, WPARAM wparam,
                                                 LPARAM lparam) {
@@ -216,7 +201,6 @@ HWND Win32WindowSystem::CreateBound(DWORD ex_style, const char* window_class,
 
 WindowHandle Win32WindowSystem::CreateFormWindow(const FormWindowParams& params,
                                                  MessageTarget* target) {
-  RegisterFormClass(params.look);
   return Handle(CreateBound(ExStyleOf(params.look), kFormClass, params.caption,
                             StyleOf(params.look), params.normal_placement, nullptr, target));
 }
@@ -279,10 +263,11 @@ void Win32WindowSystem::EnableWindow(WindowHandle window, bool enable) {
 WindowHandle Win32WindowSystem::GetActiveWindow() { return Handle(::GetActiveWindow()); }
 
 void Win32WindowSystem::SetActiveWindow(WindowHandle window) {
-  // Activating again after a box means being the foreground window again;
-  // the program took the last input, so the system lets it.
-  SetForegroundWindow(Hwnd(window));
   ::SetActiveWindow(Hwnd(window));
+}
+
+void Win32WindowSystem::SetForegroundWindow(WindowHandle window) {
+  ::SetForegroundWindow(Hwnd(window));
 }
 
 WindowHandle Win32WindowSystem::GetFocus() { return Handle(::GetFocus()); }
@@ -340,7 +325,7 @@ HFONT Win32WindowSystem::MessageFont() {
   return message_font_;
 }
 
-FontMeasures Win32WindowSystem::MessageFontMeasures() {
+FontExtent Win32WindowSystem::MessageFontExtent() {
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, MessageFont());
   TEXTMETRICA tm{};
@@ -404,28 +389,26 @@ void Win32WindowSystem::KillTimer(WindowHandle window, std::uint32_t id) {
   ::KillTimer(Hwnd(window), id);
 }
 
-PumpResult Win32WindowSystem::PumpMessage(WindowHandle dialog) {
-  MSG msg;
-  if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return PumpResult::kEmpty;
-  if (msg.message == WM_QUIT) return PumpResult::kQuit;
-  if (dialog != 0) {
-    HWND dialog_window = Hwnd(dialog);
-    const bool in_dialog = msg.hwnd == dialog_window || IsChild(dialog_window, msg.hwnd);
-    if (in_dialog && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN)) {
-      auto* binding =
-          reinterpret_cast<Binding*>(GetWindowLongPtrA(dialog_window, GWLP_USERDATA));
-      Message key{MessageKind::kDialogKey};
-      key.key = static_cast<VirtualKey>(msg.wParam);
-      key.shift = ShiftNow(msg.lParam);
-      if (binding != nullptr && binding->target->HandleMessage(key).handled) {
-        return PumpResult::kDispatched;
-      }
-    }
-    if (IsDialogMessageA(dialog_window, &msg)) return PumpResult::kDispatched;
+PeekResult Win32WindowSystem::PeekMessage(PeekedMessage* message) {
+  if (!PeekMessageA(&held_, nullptr, 0, 0, PM_REMOVE)) return PeekResult::kEmpty;
+  if (held_.message == WM_QUIT) return PeekResult::kQuit;
+  *message = PeekedMessage{};
+  message->top_level = Handle(held_.hwnd != nullptr ? GetAncestor(held_.hwnd, GA_ROOT) : nullptr);
+  if (held_.message == WM_KEYDOWN || held_.message == WM_SYSKEYDOWN) {
+    message->key_press = true;
+    message->key = static_cast<VirtualKey>(held_.wParam);
+    message->shift = ShiftNow(held_.lParam);
   }
-  TranslateMessage(&msg);
-  DispatchMessageA(&msg);
-  return PumpResult::kDispatched;
+  return PeekResult::kMessage;
+}
+
+bool Win32WindowSystem::IsDialogMessage(WindowHandle dialog) {
+  return IsDialogMessageA(Hwnd(dialog), &held_) != FALSE;
+}
+
+void Win32WindowSystem::DispatchMessage() {
+  TranslateMessage(&held_);
+  DispatchMessageA(&held_);
 }
 
 void Win32WindowSystem::WaitMessage() { ::WaitMessage(); }
@@ -436,49 +419,5 @@ void Win32WindowSystem::MessageBox(WindowHandle owner, const std::string& text,
                                    const std::string& caption, std::uint32_t flags) {
   MessageBoxA(Hwnd(owner), text.c_str(), caption.c_str(), flags);
 }
-
-void Win32WindowSystem::ShellExecute(WindowHandle owner, const char* operation,
-                                     const char* file, const char* parameters,
-                                     const char* directory, int show_command) {
-  // shell32 is loaded on first use: it is large, and a start that never
-  // opens the home page should not pay for loading it.
-  using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
-  HMODULE shell = LoadLibraryA("shell32.dll");
-  if (shell == nullptr) return;
-  auto shell_execute =
-      reinterpret_cast<ShellExecuteFn>(reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteA")));
-  if (shell_execute != nullptr) {
-    shell_execute(Hwnd(owner), operation, file, parameters, directory, show_command);
-  }
-}
-
-RegResult Win32WindowSystem::RegCreateKeyEx(RegKey key, const std::string& sub_key,
-                                            std::uint32_t options, std::uint32_t access,
-                                            RegKey* result) {
-  HKEY created = nullptr;
-  DWORD disposition = 0;
-  const LONG status = RegCreateKeyExA(Hkey(key), sub_key.c_str(), 0, nullptr, options,
-                                      access, nullptr, &created, &disposition);
-  if (status == ERROR_SUCCESS) *result = reinterpret_cast<RegKey>(created);
-  return status;
-}
-
-RegResult Win32WindowSystem::RegOpenKeyEx(RegKey key, const std::string& sub_key,
-                                          std::uint32_t options, std::uint32_t access,
-                                          RegKey* result) {
-  HKEY opened = nullptr;
-  const LONG status = RegOpenKeyExA(Hkey(key), sub_key.c_str(), options, access, &opened);
-  if (status == ERROR_SUCCESS) *result = reinterpret_cast<RegKey>(opened);
-  return status;
-}
-
-RegResult Win32WindowSystem::RegSetValueEx(RegKey key, const std::string& value_name,
-                                           std::uint32_t type,
-                                           const std::vector<std::uint8_t>& data) {
-  return RegSetValueExA(Hkey(key), value_name.c_str(), 0, type, data.data(),
-                        static_cast<DWORD>(data.size()));
-}
-
-RegResult Win32WindowSystem::RegCloseKey(RegKey key) { return ::RegCloseKey(Hkey(key)); }
 
 }  // namespace vcl

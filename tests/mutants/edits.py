@@ -138,11 +138,11 @@ EDITS = [
          """static_cast<unsigned char>(message.back()) >= '.'""",
          "a message that ends in '.' gets no second full stop"),
     Edit("platform/application.cpp",
-         """active != 0 && ws_.IsWindowEnabled(active) ? active : TaskbarWindow();""",
-         """active != 0 && ws_.IsWindowEnabled(active) ? active : 0;""",
+         """active != 0 && Ws().IsWindowEnabled(active) ? active : TaskbarWindow();""",
+         """active != 0 && Ws().IsWindowEnabled(active) ? active : 0;""",
          "the error box is owned by the window that bears the taskbar entry, hidden or not"),
     Edit("platform/application.cpp",
-         """active != 0 && ws_.IsWindowEnabled(active) ? active : TaskbarWindow();""",
+         """active != 0 && Ws().IsWindowEnabled(active) ? active : TaskbarWindow();""",
          """TaskbarWindow();""",
          "over an active box of ours, the error box is that box's, so the activation returns to it"),
     Edit("platform/application.cpp",
@@ -150,18 +150,20 @@ EDITS = [
          """std::vector<WindowHandle> disabled = DisableTaskWindows(0);""",
          "the message box disables its owner itself, so the activation comes back to it"),
     Edit("platform/application.cpp",
-         """for (const WindowHandle window : ws_.ThreadWindows()) {""",
+         """for (const WindowHandle window : Ws().ThreadWindows()) {""",
          """for (const WindowHandle window : std::vector<WindowHandle>{TaskbarWindow()}) {""",
          "every visible, enabled window of the program is disabled, open boxes included"),
     Edit("platform/application.cpp",
          """  NormalizeTopMosts();
-  ws_.MessageBox""",
-         """  ws_.MessageBox""",
+  Ws().MessageBox""",
+         """  Ws().MessageBox""",
          "the error box is shown with the screen out of the top-most band"),
     Edit("platform/application.cpp",
          """  EnableTaskWindows(disabled);
-  if (active != 0) ws_.SetActiveWindow(active);""",
-         """  if (active != 0) ws_.SetActiveWindow(active);""",
+  ActivateAgain(active);
+}""",
+         """  ActivateAgain(active);
+}""",
          "the windows disabled for the error box are enabled again"),
 
     # --- Command line (platform/command_line.cpp, screen/unit1.cpp) ---
@@ -198,17 +200,17 @@ EDITS = [
     # --- Registry (registry/reg.cpp, screen/unit1.cpp) ---
     Edit("registry/reg.cpp",
          """  RegKey place = 0;
-  if (ws.RegCreateKeyEx(key, "", vcl::kRegOptionNonVolatile, vcl::kKeyAllAccess,
-                        &place) != vcl::kErrorSuccess) {
+  if (registry.RegCreateKeyEx(key, "", vcl::kRegOptionNonVolatile, vcl::kKeyAllAccess,
+                              &place) != vcl::kErrorSuccess) {
     throw vcl::Exception("Failed to create key ");
   }
-  if (place != 0) ws.RegCloseKey(place);
+  if (place != 0) registry.RegCloseKey(place);
 """,
          "",
          "the key is created twice, the second time through the first key"),
     Edit("registry/reg.cpp",
-         """                        vcl::kKeyAllAccess, &key) != vcl::kErrorSuccess ||""",
-         """                        0x20006 /* KEY_WRITE */, &key) != vcl::kErrorSuccess ||""",
+         """                              vcl::kKeyAllAccess, &key) != vcl::kErrorSuccess ||""",
+         """                              0x20006 /* KEY_WRITE */, &key) != vcl::kErrorSuccess ||""",
          "the key is asked for with full access"),
     Edit("registry/reg.cpp",
          """  data.push_back(0);
@@ -216,12 +218,12 @@ EDITS = [
          """  data.push_back(0);""",
          "the data ends in two zero bytes"),
     Edit("registry/reg.cpp",
-         """  if (place != 0) ws.RegCloseKey(place);""",
+         """  if (place != 0) registry.RegCloseKey(place);""",
          """  (void)place;""",
          "every key handle opened is closed"),
     Edit("registry/reg.cpp",
          """  ~KeyCloser() {
-    if (key_ != 0) ws_.RegCloseKey(key_);
+    if (key_ != 0) registry_.RegCloseKey(key_);
   }""",
          """  ~KeyCloser() = default;""",
          "the created key and the opened key are closed however the write ends"),
@@ -234,14 +236,14 @@ EDITS = [
          """throw vcl::Exception("Failed to create key");""",
          "the message names the key"),
     Edit("registry/reg.cpp",
-         """  if (ws.RegCreateKeyEx(vcl::kHKeyCurrentUser, KeyPath, vcl::kRegOptionNonVolatile,""",
-         """  if (ws.RegCreateKeyEx(vcl::kHKeyCurrentUser, KeyPath, 1 /* REG_OPTION_VOLATILE */,""",
+         """  if (registry.RegCreateKeyEx(vcl::kHKeyCurrentUser, KeyPath, vcl::kRegOptionNonVolatile,""",
+         """  if (registry.RegCreateKeyEx(vcl::kHKeyCurrentUser, KeyPath, 1 /* REG_OPTION_VOLATILE */,""",
          "the key outlives the session"),
     Edit("screen/unit1.cpp",
-         """  WriteRegString(Ws(), kKeyPath, "prisoten", "ja");
-  WriteRegString(Ws(), kKeyPath, "verzija", VersionText);""",
-         """  WriteRegString(Ws(), kKeyPath, "verzija", VersionText);
-  WriteRegString(Ws(), kKeyPath, "prisoten", "ja");""",
+         """  WriteRegString(Application().System().registry, kKeyPath, "prisoten", "ja");
+  WriteRegString(Application().System().registry, kKeyPath, "verzija", VersionText);""",
+         """  WriteRegString(Application().System().registry, kKeyPath, "verzija", VersionText);
+  WriteRegString(Application().System().registry, kKeyPath, "prisoten", "ja");""",
          "the presence value is written before the version"),
 
     # --- The window's look and the taskbar (platform/form.cpp) ---
@@ -319,6 +321,12 @@ EDITS = [
          """void TForm1::GrayClick(vcl::TObject* /*Sender*/) {""",
          "choosing a colour stops the animation"),
 
+    # --- Dialog keys (platform/application.cpp) ---
+    Edit("platform/application.cpp",
+         """      if (dialog_target->HandleMessage(key).handled) return true;""",
+         """      dialog_target->HandleMessage(key);""",
+         "a key the dialog's object handles goes no further, to the system's dialog keys"),
+
     # --- Information box (platform/info_box.cpp) ---
     Edit("platform/info_box.cpp",
          """if (message.id == kIdOk || message.id == kIdCancel) {""",
@@ -345,12 +353,12 @@ EDITS = [
 """,
          "the screen takes no input while a box is open"),
     Edit("platform/info_box.cpp",
-         """    app_.SetFocusedForm(remembered);
+         """    app_.SetFocusedOwner(remembered);
     app_.EnableTaskWindows(disabled);
     ws.ShowWindow(handle_, kSwHide);""",
          """    app_.EnableTaskWindows(disabled);
     ws.ShowWindow(handle_, kSwHide);
-    app_.SetFocusedForm(remembered);""",
+    app_.SetFocusedOwner(remembered);""",
          "the remembered form is focused again before the box goes"),
     Edit("platform/info_box.cpp",
          """    ws.DestroyWindow(handle_);

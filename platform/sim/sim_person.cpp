@@ -6,12 +6,12 @@ namespace vcl {
 
 void SimWindowSystem::PressKey(VirtualKey key, TShiftState shift) {
   // The open menu takes the keyboard; it closes on the press of Esc.
-  if (menu_open) {
+  if (menu_open_) {
     if (key == kVkEscape) CancelMenu();
     return;
   }
-  if (!IsOurs(focus)) return;  // the focus is in another program
-  if (windows.at(focus).kind == Kind::kMessageBox) {
+  if (!IsOurs(focus_)) return;  // the focus is in another program
+  if (windows_.at(focus_).kind == Kind::kMessageBox) {
     // The system's own box: Enter, Esc and Space press its one button.
     if (key == kVkReturn || key == kVkEscape || key == kVkSpace) DismissMessageBox();
     return;
@@ -19,28 +19,28 @@ void SimWindowSystem::PressKey(VirtualKey key, TShiftState shift) {
   Message m{MessageKind::kDialogKey};
   m.key = key;
   m.shift = shift;
-  queue_.push_back({focus, m, Input::kKeyDown});
+  queue_.push_back({focus_, m, Input::kKeyDown});
 }
 
 void SimWindowSystem::ReleaseKey(VirtualKey key, TShiftState shift) {
   // The menu acts on presses; a release while it is open goes nowhere.
-  if (menu_open || !IsOurs(focus) || windows.at(focus).kind == Kind::kMessageBox) return;
+  if (menu_open_ || !IsOurs(focus_) || windows_.at(focus_).kind == Kind::kMessageBox) return;
   Message m{MessageKind::kKeyUp};
   m.key = key;
   m.shift = shift;
-  queue_.push_back({focus, m, Input::kKeyUp});
+  queue_.push_back({focus_, m, Input::kKeyUp});
 }
 
 void SimWindowSystem::PressRightButton(Point p) {
-  if (menu_open) {  // a click outside the open menu closes it, and goes no further
+  if (menu_open_) {  // a click outside the open menu closes it, and goes no further
     CancelMenu();
     return;
   }
   const WindowHandle w = WindowAt(p);
   // A disabled window gets no mouse input.
-  if (!IsOurs(w) || !windows.at(w).enabled) return;
+  if (!IsOurs(w) || !windows_.at(w).enabled) return;
   // A press on an inactive window activates it (WM_MOUSEACTIVATE).
-  if (active != w) Activate(w);
+  if (active_ != w) Activate(w);
   const Point origin = ClientToScreen(w, {0, 0});
   Message m{MessageKind::kRightButtonDown};
   m.point = {p.x - origin.x, p.y - origin.y};
@@ -48,9 +48,9 @@ void SimWindowSystem::PressRightButton(Point p) {
 }
 
 void SimWindowSystem::ReleaseRightButton(Point p) {
-  if (menu_open) return;
-  const WindowHandle w = capture != 0 ? capture : WindowAt(p);
-  if (!IsOurs(w) || !windows.at(w).enabled) return;
+  if (menu_open_) return;
+  const WindowHandle w = capture_ != 0 ? capture_ : WindowAt(p);
+  if (!IsOurs(w) || !windows_.at(w).enabled) return;
   const Point origin = ClientToScreen(w, {0, 0});
   Message m{MessageKind::kRightButtonUp};
   m.point = {p.x - origin.x, p.y - origin.y};
@@ -58,24 +58,24 @@ void SimWindowSystem::ReleaseRightButton(Point p) {
 }
 
 void SimWindowSystem::ClickWindow(WindowHandle window) {
-  if (menu_open) {
+  if (menu_open_) {
     CancelMenu();
     return;
   }
   const WindowHandle top = TopLevelOf(window);
-  if (!windows.at(top).enabled) {
+  if (!windows_.at(top).enabled) {
     // A click on a disabled window brings its enabled pop-up forward.
     const WindowHandle popup = LastActivePopup(top);
     if (popup != top && CanActivate(popup)) Activate(popup);
     return;
   }
-  if (active != top) Activate(top);
+  if (active_ != top) Activate(top);
 }
 
 void SimWindowSystem::ClickButton(WindowHandle button) {
-  const Window& b = windows.at(button);
+  const Window& b = windows_.at(button);
   ClickWindow(b.owner);
-  if (!windows.at(b.owner).enabled || !b.enabled) return;
+  if (!windows_.at(b.owner).enabled || !b.enabled) return;
   // A push button takes the focus when pressed and tells its dialog when
   // released (BN_CLICKED in WM_COMMAND).
   SetFocus(button);
@@ -87,27 +87,27 @@ void SimWindowSystem::ClickButton(WindowHandle button) {
 void SimWindowSystem::ClickCloseButton(WindowHandle window) {
   // Only a frame with a title bar has a close button; it sends SC_CLOSE,
   // which DefWindowProc turns into WM_CLOSE.
-  if (windows.at(window).look.frame != FrameKind::kFixedDialog) return;
+  if (windows_.at(window).look.frame != FrameKind::kFixedDialog) return;
   ClickWindow(window);
   Post(window, Message{MessageKind::kClose});
 }
 
 void SimWindowSystem::ChooseMenuEntry(const std::string& caption) {
-  if (menu_open) menu_choice_ = caption;
+  if (menu_open_) menu_choice_ = caption;
 }
 
 void SimWindowSystem::CancelMenu() {
-  if (menu_open) menu_choice_ = std::string();
+  if (menu_open_) menu_choice_ = std::string();
 }
 
 void SimWindowSystem::DismissMessageBox() { dismiss_message_box_ = true; }
 
 void SimWindowSystem::RequestQuit() { quit_posted_ = true; }
 
-void SimWindowSystem::Advance(std::uint32_t ms) { advance_to_ = now + ms; }
+void SimWindowSystem::Advance(std::uint32_t ms) { advance_to_ = now_ + ms; }
 
 void SimWindowSystem::Busy(std::uint32_t ms) {
-  now += ms;
+  now_ += ms;
   PostDueTicks();
 }
 
@@ -119,15 +119,15 @@ void SimWindowSystem::ClickTaskbarButton(WindowHandle window) {
   // minimise style; any other brings the window, or its active pop-up,
   // forward. The shell sends SC_RESTORE and SC_MINIMIZE, which
   // DefWindowProc carries out.
-  Window& w = windows.at(window);
+  Window& w = windows_.at(window);
   if (w.destroyed || !w.visible) return;
   if (w.state == TWindowState::wsMinimized) {
     Restore(window);
     Activate(LastActivePopup(window));
     return;
   }
-  const bool foreground = IsOurs(active) && TopLevelOf(active) != 0 &&
-                          (active == window || windows.at(active).owner == window);
+  const bool foreground = IsOurs(active_) && TopLevelOf(active_) != 0 &&
+                          (active_ == window || windows_.at(active_).owner == window);
   if (foreground) {
     if (w.look.minimize_box) Minimize(window);
     return;
@@ -150,7 +150,7 @@ void SimWindowSystem::EndSession() {
     const MessageResult r = Send(w, Message{MessageKind::kQueryEndSession});
     if (r.handled && r.value == 0) agreed = false;
   }
-  log.push_back(std::string("QueryEndSession ") + (agreed ? "1" : "0"));
+  session_end_answers_.push_back(agreed);
   if (!agreed) return;
   for (WindowHandle w : tops) {
     Message m{MessageKind::kEndSession};
@@ -162,5 +162,7 @@ void SimWindowSystem::EndSession() {
 void SimWindowSystem::PostTo(WindowHandle window, const Message& message) {
   Post(window, message);
 }
+
+void SimWindowSystem::SystemCapturesMouse(WindowHandle window) { capture_ = window; }
 
 }  // namespace vcl
