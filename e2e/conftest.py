@@ -77,9 +77,12 @@ def pytest_collection_modifyitems(items):
             order.append(_desktop_of(item))
     order.sort(key=lambda d: d != harness.DEFAULT)
     items.sort(key=lambda item: (_run_of(item), order.index(_desktop_of(item))))
+    for item in items:
+        _expected.add((_scenario_of(item, _run_of(item)), _run_of(item)))
 
 
 _outcomes = {}  # scenario -> {run: "passed", "failed" or "skipped"}
+_expected = set()  # (scenario, run) for every item collected
 
 
 def _scenario_of(item, run):
@@ -116,18 +119,21 @@ def pytest_terminal_summary(terminalreporter, config):
     write = terminalreporter.write_line
     write("")
     write(f"== {count} full runs of the tier ==")
-    ran, spoilt = set(), set()
+    spoilt = set()
     for name, runs in _outcomes.items():
-        ran.update(runs)
         for outcome in ("failed", "skipped"):
             hit = sorted(r for r, o in runs.items() if o == outcome)
             spoilt.update(hit)
             if hit:
                 write(f"{name}: {outcome} in {len(hit)} of {len(runs)} runs ({', '.join(map(str, hit))})")
-    green = len(ran - spoilt)
-    write(f"{green} of {len(ran)} runs green"
-          + (f" ({count} asked)" if len(ran) != count else "")
-          + (f"; not green: runs {sorted(spoilt)}" if spoilt else ": every scenario passed in every run"))
+    # A run is whole once every scenario collected for it has an outcome.
+    done = {(name, r) for name, runs in _outcomes.items() for r in runs}
+    whole = {r for r in range(1, count + 1) if all(pair in done for pair in _expected if pair[1] == r)}
+    green = len(whole - spoilt)
+    write(f"{green} of {count} runs green"
+          + (f"; not green: runs {sorted(set(range(1, count + 1)) - (whole - spoilt))}"
+             if green != count else ": every scenario passed in every run")
+          + (f" (runs not finished: {sorted(set(range(1, count + 1)) - whole)})" if len(whole) != count else ""))
 
 
 @pytest.hookimpl(hookwrapper=True)

@@ -383,7 +383,11 @@ def assert_steady(e2e, rgb, seconds, what, point=(5, 5), whole=False):
 
 
 def assert_animating(e2e, what, x=5, y=5):
-    """White and green both show within two periods of 500 ms."""
+    """White and green both show within two periods of 500 ms, counted from
+    the first of them: after a choice from the menu, the first white paints a
+    moment after the menu has gone."""
+    wait_until(f"{what}: the animation's white or green at ({x}, {y})",
+               lambda: ((c := colour_at(e2e, x, y)) in (WHITE, GREEN), name(c)), 5, interval=0.02)
     got = [rgb for _, rgb in transitions(sample(e2e, (x, y), seconds=1.3))]
     assert set(got) == {WHITE, GREEN} and len(got) >= 2, \
         f"{what}: expected white and green in turn, saw {[name(c) for c in got]}"
