@@ -159,6 +159,11 @@ EDITS = [
          """  Ws().MessageBox""",
          "the error box is shown with the screen out of the top-most band"),
     Edit("platform/application.cpp",
+         """fsStayOnTop && form->Handle() != 0) {""",
+         """fsStayOnTop && form->Handle() != 0 &&
+        Ws().IsWindowVisible(form->Handle())) {""",
+         "a hidden top-most screen leaves the band too, so the box it owns is not top-most"),
+    Edit("platform/application.cpp",
          """  EnableTaskWindows(disabled);
   ActivateAgain(active);
 }""",
