@@ -128,6 +128,20 @@ EDITS = [
   --topmost_level_;""",
          "only the outermost RestoreTopMosts puts them back"),
 
+    # --- Several monitors (platform/info_box.cpp, platform/form.cpp) ---
+    Edit("platform/info_box.cpp",
+         """    measures.monitor = ws.MonitorRect(screen_window);""",
+         """    measures.monitor = ws.MonitorRect(0);""",
+         "the box is laid out and centred on the monitor that shows the test screen"),
+    Edit("platform/info_box.cpp",
+         """    measures.text = ws.MeasureText(text, TextWidthLimit(measures.monitor));""",
+         """    measures.text = ws.MeasureText(text, TextWidthLimit(measures.monitor) - 8);""",
+         "the box's text wraps at exactly half the screen's width"),
+    Edit("platform/form.cpp",
+         """  PopupMenu->Popup(Ws().ClientToScreen(handle_, client_point), handle_);""",
+         """  PopupMenu->Popup(client_point, handle_);""",
+         "the menu opens at the screen point of the release, on the screen's monitor"),
+
     # --- Error report (platform/error_text.cpp, platform/application.cpp) ---
     Edit("platform/error_text.cpp",
          """static_cast<unsigned char>(message.back()) > '.'""",
