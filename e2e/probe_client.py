@@ -162,10 +162,18 @@ class ProbeClient:
         which hands it to the foreground thread's focus as Windows does."""
         self._probe_ok("key", *vks)
 
-    def textfit(self, hwnd):
+    def textfit(self, hwnd, width=None):
         """How the window's text lays out in the message-box font at the
-        window's width: client and need as [width, height], line height."""
-        return SimpleNamespace(**self._probe_ok("textfit", hwnd)[0])
+        window's width, or at `width`: client and need as [width, height],
+        line height, the font's face and height."""
+        words = ("textfit", hwnd) if width is None else ("textfit", hwnd, width)
+        return SimpleNamespace(**self._probe_ok(*words)[0])
+
+    def textlook(self, hwnd):
+        """The window's pixels against its text drawn in the message-box font:
+        pixels, ink (the text's own), differ; differ_system_font for the
+        system font, to show the comparison tells fonts apart."""
+        return SimpleNamespace(**self._probe_ok("textlook", hwnd)[0])
 
     def accessible(self, hwnd):
         """(exit code, answer): name and role through AccessibleObjectFromWindow."""
