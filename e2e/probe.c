@@ -12,11 +12,14 @@
  *   probe.exe workarea [L T R B]       the work area, after setting it if given
  *   probe.exe foreground HWND          SetForegroundWindow
  *   probe.exe focus TID                the thread's focus and active window
+ *   probe.exe rightclick X Y           the pointer to (X, Y), a right click
  *   probe.exe key VK [VK ...]          presses and releases each virtual key
  *                                      in turn through SendInput
  *   probe.exe textfit HWND [WIDTH]     the size the window's text needs in
  *                                      the message-box font at its width (or
  *                                      at WIDTH)
+ *   probe.exe move HWND L T R B        SetWindowPos to that rectangle
+ *   probe.exe monitors                 each monitor's rectangle and work area
  *   probe.exe textlook HWND            how many of the window's pixels on the
  *                                      screen differ from its text drawn here
  *                                      in the message-box font (and in the
@@ -337,6 +340,50 @@ static int cmd_foreground(int argc, char **argv)
     return 0;
 }
 
+static BOOL CALLBACK print_monitor(HMONITOR monitor, HDC dc, LPRECT clip, LPARAM data)
+{
+    MONITORINFO info;
+    (void)dc;
+    (void)clip;
+    (void)data;
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoA(monitor, &info)) return TRUE;
+    printf("{\"rect\":[%ld,%ld,%ld,%ld],\"work\":[%ld,%ld,%ld,%ld],\"primary\":%s}\n",
+           info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right, info.rcMonitor.bottom,
+           info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom,
+           info.dwFlags & MONITORINFOF_PRIMARY ? "true" : "false");
+    return TRUE;
+}
+
+/* The monitors as programs see them, one line each. */
+static int cmd_monitors(int argc, char **argv)
+{
+    (void)argv;
+    if (argc != 0) return failed("usage", 0);
+    if (!EnumDisplayMonitors(NULL, NULL, print_monitor, 0))
+        return failed("EnumDisplayMonitors", GetLastError());
+    return 0;
+}
+
+/* Moves a window, as Windows+Shift+Arrow moves one to another monitor
+ * (numbers may be negative: monitors left of or above the primary). */
+static int cmd_move(int argc, char **argv)
+{
+    int ok = 1, left, top, right, bottom;
+    HWND hwnd;
+    if (argc != 5) return failed("usage", 0);
+    hwnd = (HWND)(ULONG_PTR)parse_number(argv[0], &ok);
+    left = atoi(argv[1]);
+    top = atoi(argv[2]);
+    right = atoi(argv[3]);
+    bottom = atoi(argv[4]);
+    if (!ok) return failed("usage", 0);
+    if (!SetWindowPos(hwnd, NULL, left, top, right - left, bottom - top,
+                      SWP_NOZORDER | SWP_NOACTIVATE))
+        return failed("SetWindowPos", GetLastError());
+    return 0;
+}
+
 /* Typed into the system's input queue, as a keyboard would: the keys go to
  * the focus of the foreground thread, whichever X window has the X focus. */
 static int cmd_key(int argc, char **argv)
@@ -352,6 +399,23 @@ static int cmd_key(int argc, char **argv)
         if (!ok) return failed("usage", 0);
         if (SendInput(2, in, sizeof in[0]) != 2) return failed("SendInput", GetLastError());
     }
+    return 0;
+}
+
+/* The pointer moved to (X, Y), screen coordinates that may be negative,
+ * and a right click there, through the system's input queue as a mouse's
+ * would go: it reaches the window under the pointer whatever the X server
+ * makes of it. */
+static int cmd_rightclick(int argc, char **argv)
+{
+    INPUT in[2];
+    if (argc != 2) return failed("usage", 0);
+    if (!SetCursorPos(atoi(argv[0]), atoi(argv[1]))) return failed("SetCursorPos", GetLastError());
+    memset(in, 0, sizeof in);
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    if (SendInput(2, in, sizeof in[0]) != 2) return failed("SendInput", GetLastError());
     return 0;
 }
 
@@ -575,7 +639,7 @@ static const struct {
     {"send", cmd_send},
     {"startup", cmd_startup}, {"serve", cmd_serve},
     {"regvolatile", cmd_regvolatile}, {"workarea", cmd_workarea},
-    {"foreground", cmd_foreground}, {"focus", cmd_focus}, {"key", cmd_key},
+    {"foreground", cmd_foreground}, {"move", cmd_move}, {"monitors", cmd_monitors}, {"focus", cmd_focus}, {"key", cmd_key}, {"rightclick", cmd_rightclick},
     {"textfit", cmd_textfit}, {"textlook", cmd_textlook}, {"acc", cmd_acc},
 };
 

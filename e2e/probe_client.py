@@ -150,6 +150,16 @@ class ProbeClient:
         """The screen size, the work area and the DPI as Windows programs see them."""
         return SimpleNamespace(**self._probe_ok("workarea")[0])
 
+    def monitors(self):
+        """Every monitor as programs see it: rect, work (area), primary."""
+        return [SimpleNamespace(rect=tuple(m["rect"]), work=tuple(m["work"]), primary=m["primary"])
+                for m in self._probe_ok("monitors")]
+
+    def move(self, hwnd, rect):
+        """SetWindowPos to (left, top, right, bottom), as Windows+Shift+Arrow
+        moves a window to another monitor."""
+        self._probe_ok("move", hwnd, *rect)
+
     def foreground(self, hwnd):
         self._probe_ok("foreground", hwnd)
 
@@ -161,6 +171,12 @@ class ProbeClient:
         """Presses and releases each virtual key in turn through SendInput,
         which hands it to the foreground thread's focus as Windows does."""
         self._probe_ok("key", *vks)
+
+    def right_click_input(self, x, y):
+        """The pointer to (x, y) and a right click, through SendInput: as a
+        mouse's would, it reaches the window under the pointer, also where
+        X's own pointer events do not reach Wine (no window manager)."""
+        self._probe_ok("rightclick", x, y)
 
     def textfit(self, hwnd, width=None):
         """How the window's text lays out in the message-box font at the
