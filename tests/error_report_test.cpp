@@ -101,7 +101,7 @@ TEST(ErrorReport, AtStartUpTheBoxIsOwnedByTheHiddenScreenAndTheStartGoesOn) {
     // Hidden, the screen is still out of the band: the box it owns would
     // float above every other program's windows otherwise.
     screen_topmost_during = s.Screen().topmost;
-    box_topmost_during = s.windows.at(s.active).topmost;
+    box_topmost_during = s.windows().at(s.active()).topmost;
   });
   sim.ThenDismissMessageBox();
   bool welcome_after = false;

@@ -35,17 +35,17 @@ std::string Show(const Rect& r) {
 }
 
 // A started program whose screen the person has moved to `monitor`.
-ScriptedSim OnMonitor(const Layout& layout, std::size_t monitor) {
-  ScriptedSim sim = NoWelcomeSim();
-  sim.monitors = layout.monitors;
-  if (monitor != 0) sim.Then([monitor](ScriptedSim& s) { s.MoveToMonitor(s.FormWindow(), monitor); });
-  return sim;
-}
+struct OnMonitor : NoWelcomeSim {
+  OnMonitor(const Layout& layout, std::size_t monitor) {
+    monitors = layout.monitors;
+    if (monitor != 0) Then([monitor](ScriptedSim& s) { s.MoveToMonitor(s.FormWindow(), monitor); });
+  }
+};
 
 TEST(Monitors, TheScreenCoversThePrimaryWhateverLiesAroundIt) {
   for (const Layout& layout : kLayouts) {
     SCOPED_TRACE(layout.name);
-    ScriptedSim sim = OnMonitor(layout, 0);
+    OnMonitor sim(layout, 0);
     Rect covered;
     sim.Then([&](ScriptedSim& s) { covered = s.WindowRect(s.FormWindow()); });
     sim.ThenKeyRelease(vcl::kVkEscape);
@@ -59,14 +59,14 @@ TEST(Monitors, TheBoxIsLaidOutAndCentredOnTheMonitorThatShowsTheScreen) {
     for (std::size_t on = 0; on < 2; ++on) {
       SCOPED_TRACE(std::string(layout.name) + ", the screen on monitor " + std::to_string(on));
       const Rect& m = layout.monitors[on];
-      ScriptedSim sim = OnMonitor(layout, on);
+      OnMonitor sim(layout, on);
       sim.ThenRightClick({m.left + 10, m.top + 10});
       sim.ThenChoose("How to use the program");
       vcl::InfoBoxGeometry box;
       int measured_at = 0;
       sim.Then([&](ScriptedSim& s) {
-        box = s.windows.at(s.OpenBox()).box.geometry;
-        measured_at = s.text_widths.back();
+        box = s.windows().at(s.OpenBox()).box.geometry;
+        measured_at = s.text_widths().back();
       });
       sim.ThenKeyPress(vcl::kVkReturn);
       sim.ThenKeyRelease(vcl::kVkEscape);
@@ -87,7 +87,7 @@ TEST(Monitors, TheErrorBoxShowsOnTheMonitorOfTheActiveWindow) {
   for (const Layout& layout : kLayouts) {
     for (std::size_t on = 0; on < 2; ++on) {
       SCOPED_TRACE(std::string(layout.name) + ", the screen on monitor " + std::to_string(on));
-      ScriptedSim sim = OnMonitor(layout, on);
+      OnMonitor sim(layout, on);
       sim.Then([](ScriptedSim&) {
         Form1->OnKeyUp = [](vcl::TObject*, vcl::VirtualKey& key, vcl::TShiftState) {
           if (key == vcl::kVkEscape) Form1->Close();
@@ -96,7 +96,7 @@ TEST(Monitors, TheErrorBoxShowsOnTheMonitorOfTheActiveWindow) {
       });
       sim.ThenKeyRelease('A');
       Rect shown;
-      sim.Then([&](ScriptedSim& s) { shown = s.WindowRect(s.message_boxes.at(0).window); });
+      sim.Then([&](ScriptedSim& s) { shown = s.WindowRect(s.message_boxes().at(0).window); });
       sim.ThenDismissMessageBox();
       sim.ThenKeyRelease(vcl::kVkEscape);
       EXPECT_EQ(RunProgram(sim), 0);
@@ -111,7 +111,7 @@ TEST(Monitors, TheMenuOpensWhereAskedAndStaysOnTheScreensMonitor) {
     for (std::size_t on = 0; on < 2; ++on) {
       SCOPED_TRACE(std::string(layout.name) + ", the screen on monitor " + std::to_string(on));
       const Rect& m = layout.monitors[on];
-      ScriptedSim sim = OnMonitor(layout, on);
+      OnMonitor sim(layout, on);
       const vcl::Point corner{m.right - 3, m.bottom - 3};
       sim.ThenRightClick(corner);
       sim.ThenCancelMenu();
@@ -119,13 +119,13 @@ TEST(Monitors, TheMenuOpensWhereAskedAndStaysOnTheScreensMonitor) {
       sim.ThenCancelMenu();
       sim.ThenKeyRelease(vcl::kVkEscape);
       EXPECT_EQ(RunProgram(sim), 0);
-      ASSERT_EQ(sim.menus.size(), 2u);
-      EXPECT_EQ(sim.menus[0].point.x, corner.x);
-      EXPECT_EQ(sim.menus[0].point.y, corner.y);
-      EXPECT_TRUE(Inside(sim.menus[0].placed, m)) << Show(sim.menus[0].placed);
+      ASSERT_EQ(sim.menus().size(), 2u);
+      EXPECT_EQ(sim.menus()[0].point.x, corner.x);
+      EXPECT_EQ(sim.menus()[0].point.y, corner.y);
+      EXPECT_TRUE(Inside(sim.menus()[0].placed, m)) << Show(sim.menus()[0].placed);
       // The menu key opens it at the screen's top-left corner.
-      EXPECT_EQ(sim.menus[1].point.x, m.left);
-      EXPECT_EQ(sim.menus[1].point.y, m.top);
+      EXPECT_EQ(sim.menus()[1].point.x, m.left);
+      EXPECT_EQ(sim.menus()[1].point.y, m.top);
     }
   }
 }

@@ -84,7 +84,7 @@ TEST(StartUp, MinimisedStartShowsNothingUntilRestoredThenTheNormalPlacementAndWe
     SCOPED_TRACE(failing_call);
     ScriptedSim sim;
     sim.process.startup_show = vcl::kSwShowMinNoActive;
-    sim.registry.fail_call = failing_call;
+    sim.faults.failing_registry_call = failing_call;
     if (failing_call != 0) sim.ThenDismissMessageBox();
     int boxes_before_restore = -1;
     vcl::WindowHandle focus_before_restore = 0;
