@@ -395,10 +395,14 @@ def assert_animating(e2e, what, x=5, y=5):
 
 def wait_flip(e2e, x=5, y=5, timeout=3):
     """Waits for the animation's next change of colour at (x, y); returns the
-    new colour, which then holds for about 500 ms."""
+    new colour, which then holds for about 500 ms. A change that is not from
+    one of its two colours to the other fails."""
     before = colour_at(e2e, x, y)
-    return wait_until(f"the animation to change the colour at ({x}, {y}) from {name(before)}",
-                      lambda: ((c := colour_at(e2e, x, y)) != before, c), timeout, interval=0.005)
+    after = wait_until(f"the animation to change the colour at ({x}, {y}) from {name(before)}",
+                       lambda: ((c := colour_at(e2e, x, y)) != before, c), timeout, interval=0.005)
+    assert {before, after} == {WHITE, GREEN}, \
+        f"at ({x}, {y}) the colour went from {name(before)} to {name(after)}, not white to green or back"
+    return after
 
 
 def mismatch_outside(e2e, screen, rgb, rect):

@@ -12,10 +12,18 @@
  *   probe.exe workarea [L T R B]       the work area, after setting it if given
  *   probe.exe foreground HWND          SetForegroundWindow
  *   probe.exe focus TID                the thread's focus and active window
+ *   probe.exe rightclick X Y           the pointer to (X, Y), a right click
  *   probe.exe key VK [VK ...]          presses and releases each virtual key
  *                                      in turn through SendInput
- *   probe.exe textfit HWND             the size the window's text needs in
- *                                      the message-box font at its width
+ *   probe.exe textfit HWND [WIDTH]     the size the window's text needs in
+ *                                      the message-box font at its width (or
+ *                                      at WIDTH)
+ *   probe.exe move HWND L T R B        SetWindowPos to that rectangle
+ *   probe.exe monitors                 each monitor's rectangle and work area
+ *   probe.exe textlook HWND            how many of the window's pixels on the
+ *                                      screen differ from its text drawn here
+ *                                      in the message-box font (and in the
+ *                                      system font)
  *   probe.exe acc HWND                 name and role through the accessibility
  *                                      interface (AccessibleObjectFromWindow)
  *   probe.exe serve                    the above, one command a line on stdin
@@ -332,6 +340,50 @@ static int cmd_foreground(int argc, char **argv)
     return 0;
 }
 
+static BOOL CALLBACK print_monitor(HMONITOR monitor, HDC dc, LPRECT clip, LPARAM data)
+{
+    MONITORINFO info;
+    (void)dc;
+    (void)clip;
+    (void)data;
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoA(monitor, &info)) return TRUE;
+    printf("{\"rect\":[%ld,%ld,%ld,%ld],\"work\":[%ld,%ld,%ld,%ld],\"primary\":%s}\n",
+           info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right, info.rcMonitor.bottom,
+           info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom,
+           info.dwFlags & MONITORINFOF_PRIMARY ? "true" : "false");
+    return TRUE;
+}
+
+/* The monitors as programs see them, one line each. */
+static int cmd_monitors(int argc, char **argv)
+{
+    (void)argv;
+    if (argc != 0) return failed("usage", 0);
+    if (!EnumDisplayMonitors(NULL, NULL, print_monitor, 0))
+        return failed("EnumDisplayMonitors", GetLastError());
+    return 0;
+}
+
+/* Moves a window, as Windows+Shift+Arrow moves one to another monitor
+ * (numbers may be negative: monitors left of or above the primary). */
+static int cmd_move(int argc, char **argv)
+{
+    int ok = 1, left, top, right, bottom;
+    HWND hwnd;
+    if (argc != 5) return failed("usage", 0);
+    hwnd = (HWND)(ULONG_PTR)parse_number(argv[0], &ok);
+    left = atoi(argv[1]);
+    top = atoi(argv[2]);
+    right = atoi(argv[3]);
+    bottom = atoi(argv[4]);
+    if (!ok) return failed("usage", 0);
+    if (!SetWindowPos(hwnd, NULL, left, top, right - left, bottom - top,
+                      SWP_NOZORDER | SWP_NOACTIVATE))
+        return failed("SetWindowPos", GetLastError());
+    return 0;
+}
+
 /* Typed into the system's input queue, as a keyboard would: the keys go to
  * the focus of the foreground thread, whichever X window has the X focus. */
 static int cmd_key(int argc, char **argv)
@@ -347,6 +399,23 @@ static int cmd_key(int argc, char **argv)
         if (!ok) return failed("usage", 0);
         if (SendInput(2, in, sizeof in[0]) != 2) return failed("SendInput", GetLastError());
     }
+    return 0;
+}
+
+/* The pointer moved to (X, Y), screen coordinates that may be negative,
+ * and a right click there, through the system's input queue as a mouse's
+ * would go: it reaches the window under the pointer whatever the X server
+ * makes of it. */
+static int cmd_rightclick(int argc, char **argv)
+{
+    INPUT in[2];
+    if (argc != 2) return failed("usage", 0);
+    if (!SetCursorPos(atoi(argv[0]), atoi(argv[1]))) return failed("SetCursorPos", GetLastError());
+    memset(in, 0, sizeof in);
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    if (SendInput(2, in, sizeof in[0]) != 2) return failed("SendInput", GetLastError());
     return 0;
 }
 
@@ -368,8 +437,8 @@ static int cmd_focus(int argc, char **argv)
 }
 
 /* Lays the window's text out as a static control with word wrap would, in
- * the system's message-box font, at the window's width: the height it needs
- * and the width of its widest line. */
+ * the system's message-box font, at the window's width or at WIDTH: the
+ * height it needs and the width of its widest line. */
 static int cmd_textfit(int argc, char **argv)
 {
     int ok = 1;
@@ -380,7 +449,7 @@ static int cmd_textfit(int argc, char **argv)
     RECT client, need;
     char text[8192];
     TEXTMETRICA tm;
-    if (argc != 1) return failed("usage", 0);
+    if (argc != 1 && argc != 2) return failed("usage", 0);
     hwnd = (HWND)(ULONG_PTR)parse_number(argv[0], &ok);
     if (!ok) return failed("usage", 0);
     memset(&ncm, 0, sizeof ncm);
@@ -393,6 +462,8 @@ static int cmd_textfit(int argc, char **argv)
     dc = GetDC(NULL);
     old = SelectObject(dc, font);
     need = client;
+    if (argc == 2) need.right = need.left + parse_number(argv[1], &ok);
+    if (!ok) return failed("usage", 0);
     need.bottom = need.top;
     DrawTextA(dc, text, -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
     GetTextMetricsA(dc, &tm);
@@ -404,6 +475,120 @@ static int cmd_textfit(int argc, char **argv)
            need.bottom - need.top, tm.tmHeight);
     json_bytes(ncm.lfMessageFont.lfFaceName);
     printf(",\"font_height\":%ld}\n", ncm.lfMessageFont.lfHeight);
+    return 0;
+}
+
+/* The window's text drawn here as a static control draws it, in `font`,
+ * on `back`, into `pixels` (32-bit, top-down, w x h). */
+static void draw_text_like(HDC screen, HWND hwnd, HFONT font, COLORREF back, int w, int h,
+                           DWORD *pixels)
+{
+    char text[8192];
+    RECT r = {0, 0, w, h};
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old_bmp = SelectObject(dc, bmp), old_font;
+    HBRUSH brush = CreateSolidBrush(back);
+    BITMAPINFO bi;
+    FillRect(dc, &r, brush);
+    DeleteObject(brush);
+    GetWindowTextA(hwnd, text, sizeof text);
+    old_font = SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    DrawTextA(dc, text, -1, &r, DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+    SelectObject(dc, old_font);
+    memset(&bi, 0, sizeof bi);
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    SelectObject(dc, old_bmp);
+    GetDIBits(dc, bmp, 0, h, pixels, &bi, DIB_RGB_COLORS);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+}
+
+/* The colour (as a COLORREF) that most of the 32-bit pixels have. */
+static COLORREF most_common(const DWORD *pixels, int count)
+{
+    int i, j, best = 0, best_count = 0;
+    for (i = 0; i < count && best_count * 2 <= count; i += 97) {
+        int n = 0;
+        for (j = 0; j < count; j++) n += (pixels[j] & 0xFFFFFF) == (pixels[i] & 0xFFFFFF);
+        if (n > best_count) {
+            best = i;
+            best_count = n;
+        }
+    }
+    return RGB((pixels[best] >> 16) & 0xFF, (pixels[best] >> 8) & 0xFF, pixels[best] & 0xFF);
+}
+
+/* Compares the window's pixels on the screen with its text drawn here in
+ * the message-box font and, to show that the comparison tells fonts apart,
+ * in the system font. The background is the colour most of its pixels have. */
+static int cmd_textlook(int argc, char **argv)
+{
+    int ok = 1, w, h, i, ink = 0, differ = 0, differ_system = 0;
+    HWND hwnd;
+    NONCLIENTMETRICSA ncm;
+    RECT client;
+    POINT origin = {0, 0};
+    HDC screen, dc;
+    HBITMAP bmp;
+    HGDIOBJ old;
+    HFONT font;
+    COLORREF back;
+    BITMAPINFO bi;
+    DWORD *seen, *drawn, *system;
+    if (argc != 1) return failed("usage", 0);
+    hwnd = (HWND)(ULONG_PTR)parse_number(argv[0], &ok);
+    if (!ok) return failed("usage", 0);
+    memset(&ncm, 0, sizeof ncm);
+    ncm.cbSize = sizeof ncm;
+    if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0))
+        return failed("SPI_GETNONCLIENTMETRICS", GetLastError());
+    GetClientRect(hwnd, &client);
+    ClientToScreen(hwnd, &origin);
+    w = client.right;
+    h = client.bottom;
+    if (w <= 0 || h <= 0) return failed("empty window", 0);
+    seen = malloc(sizeof(DWORD) * w * h);
+    drawn = malloc(sizeof(DWORD) * w * h);
+    system = malloc(sizeof(DWORD) * w * h);
+    screen = GetDC(NULL);
+    dc = CreateCompatibleDC(screen);
+    bmp = CreateCompatibleBitmap(screen, w, h);
+    old = SelectObject(dc, bmp);
+    BitBlt(dc, 0, 0, w, h, screen, origin.x, origin.y, SRCCOPY);
+    SelectObject(dc, old);
+    memset(&bi, 0, sizeof bi);
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    GetDIBits(dc, bmp, 0, h, seen, &bi, DIB_RGB_COLORS);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    back = most_common(seen, w * h);
+    font = CreateFontIndirectA(&ncm.lfMessageFont);
+    draw_text_like(screen, hwnd, font, back, w, h, drawn);
+    DeleteObject(font);
+    draw_text_like(screen, hwnd, (HFONT)GetStockObject(SYSTEM_FONT), back, w, h, system);
+    ReleaseDC(NULL, screen);
+    for (i = 0; i < w * h; i++) {
+        DWORD b = ((back & 0xFF) << 16) | (back & 0xFF00) | ((back >> 16) & 0xFF);
+        if ((drawn[i] & 0xFFFFFF) != b) ink++;
+        if ((drawn[i] & 0xFFFFFF) != (seen[i] & 0xFFFFFF)) differ++;
+        if ((system[i] & 0xFFFFFF) != (seen[i] & 0xFFFFFF)) differ_system++;
+    }
+    free(seen);
+    free(drawn);
+    free(system);
+    printf("{\"pixels\":%d,\"ink\":%d,\"differ\":%d,\"differ_system_font\":%d}\n", w * h, ink,
+           differ, differ_system);
     return 0;
 }
 
@@ -454,8 +639,8 @@ static const struct {
     {"send", cmd_send},
     {"startup", cmd_startup}, {"serve", cmd_serve},
     {"regvolatile", cmd_regvolatile}, {"workarea", cmd_workarea},
-    {"foreground", cmd_foreground}, {"focus", cmd_focus}, {"key", cmd_key},
-    {"textfit", cmd_textfit}, {"acc", cmd_acc},
+    {"foreground", cmd_foreground}, {"move", cmd_move}, {"monitors", cmd_monitors}, {"focus", cmd_focus}, {"key", cmd_key}, {"rightclick", cmd_rightclick},
+    {"textfit", cmd_textfit}, {"textlook", cmd_textlook}, {"acc", cmd_acc},
 };
 
 /* argv[0] is the command's name. */

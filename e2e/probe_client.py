@@ -150,6 +150,16 @@ class ProbeClient:
         """The screen size, the work area and the DPI as Windows programs see them."""
         return SimpleNamespace(**self._probe_ok("workarea")[0])
 
+    def monitors(self):
+        """Every monitor as programs see it: rect, work (area), primary."""
+        return [SimpleNamespace(rect=tuple(m["rect"]), work=tuple(m["work"]), primary=m["primary"])
+                for m in self._probe_ok("monitors")]
+
+    def move(self, hwnd, rect):
+        """SetWindowPos to (left, top, right, bottom), as Windows+Shift+Arrow
+        moves a window to another monitor."""
+        self._probe_ok("move", hwnd, *rect)
+
     def foreground(self, hwnd):
         self._probe_ok("foreground", hwnd)
 
@@ -162,10 +172,24 @@ class ProbeClient:
         which hands it to the foreground thread's focus as Windows does."""
         self._probe_ok("key", *vks)
 
-    def textfit(self, hwnd):
+    def right_click_input(self, x, y):
+        """The pointer to (x, y) and a right click, through SendInput: as a
+        mouse's would, it reaches the window under the pointer, also where
+        X's own pointer events do not reach Wine (no window manager)."""
+        self._probe_ok("rightclick", x, y)
+
+    def textfit(self, hwnd, width=None):
         """How the window's text lays out in the message-box font at the
-        window's width: client and need as [width, height], line height."""
-        return SimpleNamespace(**self._probe_ok("textfit", hwnd)[0])
+        window's width, or at `width`: client and need as [width, height],
+        line height, the font's face and height."""
+        words = ("textfit", hwnd) if width is None else ("textfit", hwnd, width)
+        return SimpleNamespace(**self._probe_ok(*words)[0])
+
+    def textlook(self, hwnd):
+        """The window's pixels against its text drawn in the message-box font:
+        pixels, ink (the text's own), differ; differ_system_font for the
+        system font, to show the comparison tells fonts apart."""
+        return SimpleNamespace(**self._probe_ok("textlook", hwnd)[0])
 
     def accessible(self, hwnd):
         """(exit code, answer): name and role through AccessibleObjectFromWindow."""

@@ -16,7 +16,7 @@ from lab.xinput import XInput
 
 from constants import (DEFAULT, LAUNCHER, LOG, OUT, PREFIX, PROBE, PROGRAM_KEY, STARTUP_KEY,
                        TASKBAR_CLASS, VEXO, WIN32_DIR, WM_DISPLAYCHANGE, BACKGROUND, HarnessError)
-from probe_client import ProbeClient, as_bytes
+from probe_client import ProbeClient, as_bytes, describe
 
 
 def prefix_processes():
@@ -142,7 +142,9 @@ class Session(ProbeClient):
 
     def _bring_up_steps(self, desktop):
         self.desktop = desktop
-        self._xvfb, self.display = xscreen.start_display(desktop.width, desktop.height, self.log)
+        self._xvfb, self.display = xscreen.start_display(desktop.width, desktop.height, self.log,
+                                                         second=desktop.second,
+                                                         workdir=wine.WINE_DIR)
         self.x = XInput(self.display, self.log)
         (OUT / "xvfb.pid").write_text(f"{self._xvfb.pid} {self.display}")
         self.env = dict(wine.environment(), DISPLAY=self.display)
@@ -165,8 +167,35 @@ class Session(ProbeClient):
         self.taskbar = None
         if desktop.task_bar:
             self.taskbar = self.wait_taskbar(timeout=60)
-        self.wait_screen(BACKGROUND, box=self.free_area(), what="the empty virtual desktop",
-                         timeout=60)
+        if not desktop.virtual:
+            self._wait_monitors(desktop)
+        self._wait_empty_desktop(timeout=60)
+
+    def _wait_monitors(self, desktop):
+        """Until Windows programs see both monitors. Wine can start with the
+        monitors it knew from the last desktop (seen here after a virtual
+        one); laying the outputs out again sends it the RandR change, on
+        which it reads them anew."""
+        def two():
+            seen = self.monitors()
+            return len(seen) == 2, [m.rect for m in seen]
+        try:
+            wait_until("Wine to see two monitors", two, 10)
+        except WaitTimeout:
+            xscreen.xdummy.lay_out(self.display, (desktop.width, desktop.height), desktop.second)
+            wait_until("Wine to see two monitors after the outputs were laid out again", two, 20)
+
+    def _wait_empty_desktop(self, timeout):
+        # Without a virtual desktop nobody paints the background: no window
+        # of the prefix's programs is shown instead.
+        if self.desktop.virtual:
+            self.wait_screen(BACKGROUND, box=self.free_area(), what="the empty virtual desktop",
+                             timeout=timeout)
+            return
+        wait_until("no window shown on the desktop",
+                   lambda: (not (shown := [describe(w) for w in self.windows()
+                                           if w.visible and w.cls not in ("IME", "#32769")]),
+                            shown), timeout)
 
     def _take_down(self):
         for app in self.launched:
@@ -224,7 +253,7 @@ class Session(ProbeClient):
         pidfile = OUT / "xvfb.pid"
         if pidfile.exists():
             pid, display = pidfile.read_text().split()
-            if procs.runs(int(pid), "Xvfb", display):
+            if procs.runs(int(pid), "Xvfb", display) or procs.runs(int(pid), "Xorg", display):
                 procs.kill(int(pid))
             pidfile.unlink()
         if PREFIX.exists():
@@ -247,8 +276,7 @@ class Session(ProbeClient):
             self.regdel(key)
             if self.reg(key) is not None:
                 raise HarnessError(f"HKCU\\{key} is still there after deleting it")
-        self.wait_screen(BACKGROUND, box=self.free_area(), what="the empty virtual desktop",
-                         timeout=30)
+        self._wait_empty_desktop(timeout=30)
 
     def end(self):
         """Ends the programs a scenario left running."""

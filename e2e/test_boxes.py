@@ -5,7 +5,7 @@ import pytest
 
 import harness
 from harness import SC_MINIMIZE, SC_RESTORE, WM_SYSCOMMAND
-from helpers import (BLACK, CR, GREEN, HOW_TO, WELCOME, WHITE, assert_animating,
+from helpers import (BLACK, CR, HOW_TO, WELCOME, assert_animating,
                      assert_information_box, assert_no_box_for, assert_screen_behind_box,
                      assert_steady, boxes, choose, click_entry, end_with_escape, form_now,
                      form_window, mismatch_outside, name, ok_button, open_menu, press_ok, start,
@@ -124,7 +124,6 @@ def test_about_during_the_animation_stops_it_at_the_colour_of_that_moment(e2e):
     colour = wait_flip(e2e)
     click_entry(e2e, app, menu, "About Velumen")
     box = wait_box(e2e, app, "the about box")
-    assert colour in (WHITE, GREEN), f"the animation showed {name(colour)}"
     # The area the menu covered is repainted a moment after it closes.
     harness.wait_until(f"{name(colour)} around the about box once the menu is repainted",
                        lambda: ((bad := mismatch_outside(e2e, e2e.grab(), colour, box.rect)) is None,

@@ -1,6 +1,8 @@
 """Start-up and shutdown of Vexo.exe."""
 import time
 
+import pytest
+
 from harness import (BACKGROUND, PROGRAM_KEY, REG_SZ, SCREEN_H, SCREEN_W, WIN32_DIR, WS_POPUP,
                      describe, wait_stable, wait_until, win_path)
 from helpers import (BLACK, ERROR_BOX_CLASS, SS_ICON, SS_TYPEMASK, WS_CAPTION, WS_THICKFRAME,
@@ -39,13 +41,14 @@ def test_starts_black_edge_to_edge_and_ends_on_the_release_of_esc(e2e):
     }
 
 
-def test_a_failed_registry_write_shows_the_error_box_before_the_screen(e2e):
+@pytest.mark.parametrize("args", ["", " no_welcome"], ids=["welcome", "no_welcome"])
+def test_a_failed_registry_write_shows_the_error_box_before_the_screen(e2e, args):
     # Windows refuses a lasting key under a volatile one (error 1021), so
     # the program's key cannot be made.
     e2e.regdel(r"Software\Korvanta")
     e2e.regvolatile(r"Software\Korvanta")
     try:
-        app = e2e.launch(f'"{e2e.vexo}"')
+        app = e2e.launch(f'"{e2e.vexo}"{args}')
         box = e2e.wait_window(app.pid, "the error box, shown and active",
                               match=lambda w: w.cls == ERROR_BOX_CLASS and w.visible and w.foreground)
         form = form_now(e2e, app)
@@ -53,6 +56,10 @@ def test_a_failed_registry_write_shows_the_error_box_before_the_screen(e2e):
         assert box.owner == form.hwnd, \
             f"error box owned by {box.owner}, not by the program's window {form.hwnd}"
         assert not form.visible, f"the test screen shows before the error box is dismissed: {describe(form)}"
+        # Above every other program's windows otherwise: a box is top-most
+        # with its owner.
+        assert not form.topmost, f"the hidden test screen is top-most under the error box: {describe(form)}"
+        assert not box.topmost, f"the error box is top-most: {describe(box)}"
         shown = [c for c in box.children if c.style & WS_VISIBLE]
         buttons = [c for c in shown if c.cls.lower() == "button"]
         assert [(b.text, b.id) for b in buttons] == [("OK", 1)], f"expected one OK button, saw {buttons}"
@@ -69,6 +76,11 @@ def test_a_failed_registry_write_shows_the_error_box_before_the_screen(e2e):
         e2e.screenshot("error-box")
 
         e2e.key("Return")
+        if args:
+            wait_running(e2e, app, "after the error box")
+            e2e.wait_screen(BLACK, what="the black screen after the error box")
+            end_with_escape(e2e, app)
+            return
         welcome = wait_box(e2e, app, "the welcome box after the error box")
         assert text_child(welcome).text.startswith("Welcome to Velumen 1.3!"), text_child(welcome).text
         form = form_now(e2e, app)

@@ -49,14 +49,23 @@ class Desktop:
     height: int = 768
     dpi: int = 96
     name: str = "Default"
+    # A second monitor (width, height, side of the primary: "left", "right",
+    # "above" or "below"). Wine's virtual desktop is one monitor, so this
+    # runs without one, on Xorg's dummy driver with two RandR outputs.
+    second: tuple = ()
 
     @property
     def task_bar(self):
         return self.name == "shell"
 
+    @property
+    def virtual(self):
+        return not self.second
+
     def __str__(self):
         shell = ", task bar" if self.task_bar else ""
-        return f"{self.width}x{self.height} at {self.dpi} DPI{shell}"
+        second = f", a second monitor {self.second[0]}x{self.second[1]} {self.second[2]}" if self.second else ""
+        return f"{self.width}x{self.height} at {self.dpi} DPI{shell}{second}"
 
 
 DEFAULT = Desktop()
@@ -65,7 +74,8 @@ DEFAULT = Desktop()
 def desktop_settings(desktop):
     """The registry values that give the next desktop this shape."""
     settings = [
-        (r"HKCU\Software\Wine\Explorer", "Desktop", "REG_SZ", desktop.name),
+        (r"HKCU\Software\Wine\Explorer", "Desktop", "REG_SZ" if desktop.virtual else "DELETE",
+         desktop.name),
         (r"HKCU\Software\Wine\Explorer\Desktops", desktop.name, "REG_SZ",
          f"{desktop.width}x{desktop.height}"),
         (r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD", str(desktop.dpi)),
@@ -144,7 +154,12 @@ def reg_import(settings, env, what):
     roots = {"HKCU": "HKEY_CURRENT_USER", "HKLM": "HKEY_LOCAL_MACHINE"}
     for key, name, kind, value in settings:
         root, rest = key.split("\\", 1)
-        data = f"dword:{int(value):08x}" if kind == "REG_DWORD" else '"%s"' % value.replace("\\", "\\\\")
+        if kind == "DELETE":
+            data = "-"
+        elif kind == "REG_DWORD":
+            data = f"dword:{int(value):08x}"
+        else:
+            data = '"%s"' % value.replace("\\", "\\\\")
         lines += [f"[{roots[root]}\\{rest}]", f'"{name}"={data}', ""]
     regfile = WINE_DIR / "settings.reg"
     regfile.write_text("\r\n".join(lines), encoding="utf-16")

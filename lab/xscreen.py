@@ -6,7 +6,7 @@ import subprocess
 import time
 from pathlib import Path
 
-from . import LabError
+from . import LabError, xdummy
 from .waits import WaitTimeout
 
 
@@ -22,18 +22,24 @@ def run_x(argv, display, what, log=subprocess.DEVNULL, timeout=30):
     return done.stdout
 
 
-def start_display(width, height, log=subprocess.DEVNULL, first=20):
-    """Starts Xvfb on the first free display from :first at width x height;
-    returns (Popen, ":N") once it answers."""
+def start_display(width, height, log=subprocess.DEVNULL, first=20, second=(), workdir=None):
+    """Starts Xvfb on the first free display from :first at width x height,
+    or, with a second monitor (width, height, side), Xorg's dummy driver
+    with two outputs (its files in workdir); returns (Popen, ":N") once it
+    answers."""
     for n in range(first, first + 80):
         if Path(f"/tmp/.X{n}-lock").exists() or Path(f"/tmp/.X11-unix/X{n}").exists():
             continue
-        xvfb = subprocess.Popen(
-            ["Xvfb", f":{n}", "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp",
-             "-noreset"], stdin=subprocess.DEVNULL, stdout=log, stderr=log, start_new_session=True)
+        argv = (xdummy.server_argv(n, workdir) if second else
+                ["Xvfb", f":{n}", "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp",
+                 "-noreset"])
+        xvfb = subprocess.Popen(argv, stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                                start_new_session=True)
         deadline = time.monotonic() + 15
         while xvfb.poll() is None and time.monotonic() < deadline:
             if answers(f":{n}"):
+                if second:
+                    xdummy.lay_out(f":{n}", (width, height), second)
                 return xvfb, f":{n}"
             time.sleep(0.1)
         xvfb.kill()  # lost a race for this display, or hung: take the next

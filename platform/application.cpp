@@ -142,9 +142,10 @@ void TApplication::EnableTaskWindows(const std::vector<WindowHandle>& windows) {
 
 void TApplication::NormalizeTopMosts() {
   if (topmost_level_++ != 0) return;
+  // Hidden ones too: a box owned by a top-most window is made top-most with
+  // it, and the start-up error box is owned by the screen before it shows.
   for (const auto& form : forms_) {
-    if (form->FormStyle == TFormStyle::fsStayOnTop && form->Handle() != 0 &&
-        Ws().IsWindowVisible(form->Handle())) {
+    if (form->FormStyle == TFormStyle::fsStayOnTop && form->Handle() != 0) {
       Ws().SetTopmost(form->Handle(), false);
       taken_out_of_band_.push_back(form->Handle());
     }

@@ -98,6 +98,9 @@ void TForm::DoCreate() {
 
 void TForm::Show() {
   Ws().ShowWindow(handle_, ShowCommandFor(window_state_, true));
+  // Shown minimised it has no focus, whatever it held while hidden: the
+  // first focus comes when the user restores it.
+  if (window_state_ == TWindowState::wsMinimized) return;
   // Already active and focused while hidden: no new focus message comes.
   if (Ws().GetFocus() == handle_) FocusTaken();
 }

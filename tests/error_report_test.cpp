@@ -93,9 +93,15 @@ TEST(ErrorReport, AtStartUpTheBoxIsOwnedByTheHiddenScreenAndTheStartGoesOn) {
   sim.faults.failing_registry_call = 5;  // setting "prisoten"
   std::vector<vcl::WindowHandle> buttons_during;
   bool screen_visible_during = true;
+  bool screen_topmost_during = true;
+  bool box_topmost_during = true;
   sim.Then([&](ScriptedSim& s) {
     buttons_during = s.TaskbarButtons();
     screen_visible_during = s.Screen().visible;
+    // Hidden, the screen is still out of the band: the box it owns would
+    // float above every other program's windows otherwise.
+    screen_topmost_during = s.Screen().topmost;
+    box_topmost_during = s.windows().at(s.active()).topmost;
   });
   sim.ThenDismissMessageBox();
   bool welcome_after = false;
@@ -105,6 +111,8 @@ TEST(ErrorReport, AtStartUpTheBoxIsOwnedByTheHiddenScreenAndTheStartGoesOn) {
     screen_shown_after = s.Screen().visible && s.Screen().state == vcl::TWindowState::wsMaximized;
   });
   sim.ThenKeyPress(vcl::kVkReturn);
+  bool screen_topmost_at_last = false;
+  sim.Then([&](ScriptedSim& s) { screen_topmost_at_last = s.Screen().visible && s.Screen().topmost; });
   sim.ThenKeyRelease(vcl::kVkEscape);
   EXPECT_EQ(RunProgram(sim), 0);
   ASSERT_EQ(sim.message_boxes().size(), 1u);
@@ -112,8 +120,11 @@ TEST(ErrorReport, AtStartUpTheBoxIsOwnedByTheHiddenScreenAndTheStartGoesOn) {
   EXPECT_EQ(sim.message_boxes()[0].owner, sim.FormWindow());
   EXPECT_TRUE(buttons_during.empty()) << "no taskbar button of the box's own";
   EXPECT_FALSE(screen_visible_during);
+  EXPECT_FALSE(screen_topmost_during);
+  EXPECT_FALSE(box_topmost_during);
   EXPECT_TRUE(welcome_after);
   EXPECT_TRUE(screen_shown_after);
+  EXPECT_TRUE(screen_topmost_at_last);
 }
 
 TEST(ErrorReport, WhileAnotherProgramIsActiveAnOpenBoxIsDisabledToo) {

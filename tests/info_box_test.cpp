@@ -45,7 +45,7 @@ TEST(Texts, AreTheProgramsOwnLetterForLetter) {
 TEST(Layout, FitsHalfTheScreenWidensForALongWordAndGrowsWithLines) {
   ScriptedSim sim;
   auto measure = [&](const std::string& text) {
-    return sim.MeasureText(text, vcl::TextWidthLimit(sim.screen));
+    return sim.MeasureText(text, vcl::TextWidthLimit(sim.monitors.front()));
   };
   EXPECT_EQ(vcl::TextWidthLimit({0, 0, 1025, 768}), 512);
 

@@ -30,24 +30,37 @@ TEST(Registry, EveryStartMakesTheFourteenCallsWithTheirArguments) {
   both.insert(both.end(), one.begin(), one.end());
   EXPECT_EQ(Functions(sim), both);
 
+  // Per call of one write: which earlier call's handle it acts on (-1: the
+  // root), the sub-key, and the options and access it asks for.
+  constexpr std::uint32_t kAll = 0xF003F;  // KEY_ALL_ACCESS
+  const struct {
+    int on;
+    const char* sub_key;
+    std::uint32_t options;
+    std::uint32_t access;
+  } expected[7] = {
+      {-1, "Software\\Korvanta\\Velumen", 0, kAll},  // REG_OPTION_NON_VOLATILE
+      {0, "", 0, kAll},
+      {1, nullptr, 0, 0},
+      {0, "", 0, kAll},
+      {3, nullptr, 0, 0},
+      {3, nullptr, 0, 0},
+      {0, nullptr, 0, 0},
+  };
   for (int write = 0; write < 2; ++write) {
-    SCOPED_TRACE(write);
     const auto* c = &sim.registry.calls[write * 7];
-    EXPECT_EQ(c[0].key, vcl::kHKeyCurrentUser);
-    EXPECT_EQ(c[0].name, "Software\\Korvanta\\Velumen");
-    EXPECT_EQ(c[0].options, 0u);
-    EXPECT_EQ(c[0].access, 0xF003Fu);
-    EXPECT_EQ(c[1].key, c[0].result);
-    EXPECT_EQ(c[1].name, "");
-    EXPECT_EQ(c[1].access, 0xF003Fu);
-    EXPECT_EQ(c[2].key, c[1].result);
-    EXPECT_EQ(c[3].key, c[0].result);
-    EXPECT_EQ(c[3].name, "");
-    EXPECT_EQ(c[3].access, 0xF003Fu);
-    EXPECT_EQ(c[4].key, c[3].result);
+    for (int i = 0; i < 7; ++i) {
+      SCOPED_TRACE(testing::Message() << "write " << write << ", call " << i << " "
+                                      << c[i].function);
+      const auto& want = expected[i];
+      EXPECT_EQ(c[i].key, want.on < 0 ? vcl::kHKeyCurrentUser : c[want.on].result);
+      if (want.sub_key != nullptr) {
+        EXPECT_EQ(c[i].name, want.sub_key);
+      }
+      EXPECT_EQ(c[i].options, want.options);
+      EXPECT_EQ(c[i].access, want.access);
+    }
     EXPECT_EQ(c[4].type, 1u);  // REG_SZ
-    EXPECT_EQ(c[5].key, c[3].result);
-    EXPECT_EQ(c[6].key, c[0].result);
   }
   EXPECT_EQ(sim.registry.calls[4].name, "prisoten");
   EXPECT_EQ(sim.registry.calls[4].data, (Bytes{0x6A, 0x61, 0, 0}));

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "platform/sim/sim_monitors.h"
+
 namespace vcl {
 
 // ----- Menus -----
@@ -18,7 +20,14 @@ void SimWindowSystem::DestroyMenu(MenuHandle menu) {
 }
 
 void SimWindowSystem::TrackPopupMenu(MenuHandle menu, Point p, WindowHandle owner) {
-  menus_.push_back({p, owner, menu_entries_.at(menu)});
+  // Its top-left corner at the point (TPM_LEFTALIGN | TPM_TOPALIGN), moved
+  // so that it lies wholly on the monitor that holds the point.
+  const std::vector<MenuEntry>& entries = menu_entries_.at(menu);
+  int height = 6;
+  for (const MenuEntry& entry : entries) height += entry.separator ? 8 : 18;
+  const Rect wanted{p.x, p.y, p.x + 250, p.y + height};
+  const Rect& monitor = monitors[MonitorOfPoint(monitors, p, NoMonitor::kNearest)];
+  menus_.push_back({p, owner, entries, KeptOn(monitor, wanted)});
   menu_open_ = true;
   menu_choice_.reset();
   // The menu's own loop: posted messages, ticks and paints go on.
@@ -57,6 +66,10 @@ void SimWindowSystem::MessageBox(WindowHandle owner, const std::string& text,
   box.text = text;
   box.visible = true;
   box.topmost = owner != 0 && windows_.at(owner).topmost;
+  // Centred on the monitor of its owner, or of the active window when it has
+  // none (Wine's MSGBOX_OnInit: MonitorFromWindow, MONITOR_DEFAULTTOPRIMARY).
+  const WindowHandle placed_by = owner != 0 ? owner : active_;
+  box.normal_placement = CentredOn(MonitorRect(placed_by), 300, 120);
   const WindowHandle h = NewWindow(box);
   message_boxes_.push_back({owner, text, caption, flags, h});
   Activate(h);

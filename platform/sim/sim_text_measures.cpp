@@ -6,6 +6,7 @@
 namespace vcl {
 
 Size SimWindowSystem::MeasureText(const std::string& text, int max_width) {
+  text_widths_.push_back(max_width);
   const int char_width = 6;
   const int line_height = 13;
   const int max_chars = std::max(1, max_width / char_width);

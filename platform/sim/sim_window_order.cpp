@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "platform/sim/sim_monitors.h"
+
 namespace vcl {
 
 namespace {
@@ -105,6 +107,11 @@ std::vector<WindowHandle> SimWindowSystem::ThreadWindows() {
 
 void SimWindowSystem::SetState(WindowHandle window, TWindowState state) {
   windows_.at(window).state = state;
+  // While the active window is minimised no window has the keyboard focus
+  // (WM_SYSKEYDOWN: keys then go to the active window itself).
+  if (state == TWindowState::wsMinimized && focus_ != 0 && TopLevelOf(focus_) == window) {
+    focus_ = 0;
+  }
   Message m{MessageKind::kSize};
   m.state = state;
   Send(window, m);
@@ -142,6 +149,9 @@ void SimWindowSystem::Restore(WindowHandle window) {
   // A window that comes back is erased at once and painted later.
   EraseNow(window);
   w.needs_paint = true;
+  // Restored, the active window gets the focus back (Wine's show_window:
+  // "if previous state was minimized Windows sets focus to the window").
+  if (active_ == window) SetFocus(window);
 }
 
 void SimWindowSystem::ShowWindow(WindowHandle window, int cmd) {
@@ -326,6 +336,11 @@ void SimWindowSystem::ActivateOtherWindow(WindowHandle leaving) {
 
 void SimWindowSystem::SetFocus(WindowHandle window) {
   if (focus_ == window) return;
+  // SetFocus fails on a window whose top-level window is minimised.
+  if (windows_.count(TopLevelOf(window)) &&
+      windows_.at(TopLevelOf(window)).state == TWindowState::wsMinimized) {
+    return;
+  }
   // Focusing a window of an inactive top-level window activates that first.
   const WindowHandle top = TopLevelOf(window);
   if (top != active_ && CanActivate(top)) {
@@ -371,15 +386,33 @@ Rect SimWindowSystem::WindowRect(WindowHandle window) const {
     case Kind::kInfoBox:
       return w.box.geometry.window;
     case Kind::kForm:
-      return w.state == TWindowState::wsMaximized ? screen : w.normal_placement;
+      // Maximised on the monitor nearest its normal placement (WM_GETMINMAXINFO).
+      if (w.state == TWindowState::wsMaximized) {
+        return monitors[MonitorOfRect(monitors, w.normal_placement, NoMonitor::kNearest)];
+      }
+      return w.normal_placement;
     case Kind::kMessageBox:
-      return {screen.Width() / 2 - 150, screen.Height() / 2 - 60, screen.Width() / 2 + 150,
-              screen.Height() / 2 + 60};
+      return w.normal_placement;  // placed when it opened
     case Kind::kOtherProgram:
     case Kind::kButton:
       break;
   }
-  return screen;
+  return monitors.front();
+}
+
+Rect SimWindowSystem::MonitorRect(WindowHandle window) {
+  if (window == 0 || !windows_.count(window)) return monitors.front();
+  return monitors[MonitorOfRect(monitors, WindowRect(window), NoMonitor::kPrimary)];
+}
+
+void SimWindowSystem::MoveToMonitor(WindowHandle window, std::size_t monitor) {
+  Window& w = windows_.at(window);
+  const Rect& from = monitors[MonitorOfRect(monitors, WindowRect(window), NoMonitor::kNearest)];
+  const Rect& to = monitors.at(monitor);
+  const int dx = to.left - from.left;
+  const int dy = to.top - from.top;
+  const Rect& r = w.normal_placement;
+  w.normal_placement = {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
 }
 
 WindowHandle SimWindowSystem::WindowAt(Point p) const {

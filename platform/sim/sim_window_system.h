@@ -64,13 +64,17 @@ class SimWindowSystem : public WindowSystem {
     Point point;
     WindowHandle owner;
     std::vector<MenuEntry> entries;
+    Rect placed;  // where the system shows it
   };
 
   explicit SimWindowSystem(const SimFaults& faults);
   ~SimWindowSystem() override = default;
 
   // ----- Set-up -----
-  Rect screen{0, 0, 1024, 768};
+  // The monitors as Windows lays them out: the first is the primary, with
+  // its top-left corner at (0, 0); the others lie at any side of it, at
+  // negative coordinates too.
+  std::vector<Rect> monitors{{0, 0, 1024, 768}};
 
   // ----- What a person and the rest of the system do -----
   void PressKey(VirtualKey key, TShiftState shift = {});
@@ -92,6 +96,9 @@ class SimWindowSystem : public WindowSystem {
   void Advance(std::uint32_t ms);
   // Time passes while the thread is busy: nothing is handled meanwhile.
   void Busy(std::uint32_t ms);
+  // Windows+Shift+Left or Right: the window moves to that monitor and keeps
+  // its state, a maximised one covering the new monitor.
+  void MoveToMonitor(WindowHandle window, std::size_t monitor);
   // Another program is activated, as by Alt+Tab or a click on it.
   void ActivateOtherProgram();
   // The shell's taskbar: a click on a window's button, and its close command.
@@ -110,6 +117,9 @@ class SimWindowSystem : public WindowSystem {
   const std::vector<bool>& session_end_answers() const { return session_end_answers_; }
   const std::vector<MessageBoxCall>& message_boxes() const { return message_boxes_; }
   const std::vector<MenuOpening>& menus() const { return menus_; }
+  // The width each text was measured for, in order.
+  const std::vector<int>& text_widths() const { return text_widths_; }
+  Rect WindowRect(WindowHandle window) const;
   const std::vector<Fill>& fills() const { return fills_; }  // every fill, in order
   // Every window activated, in order.
   const std::vector<WindowHandle>& activations() const { return activations_; }
@@ -151,7 +161,8 @@ class SimWindowSystem : public WindowSystem {
   void Invalidate(WindowHandle window, bool erase) override;
   void FillClient(WindowHandle window, TColor color) override;
   Point ClientToScreen(WindowHandle window, Point point) override;
-  Rect MonitorRect(WindowHandle) override { return screen; }
+  // MonitorFromWindow with MONITOR_DEFAULTTOPRIMARY; for no window, the primary.
+  Rect MonitorRect(WindowHandle window) override;
   WindowHandle GetCapture() override { return capture_; }
   void SendCancelMode(WindowHandle window) override;
   FontExtent MessageFontExtent() override { return {6 * 52, 13}; }
@@ -215,7 +226,6 @@ class SimWindowSystem : public WindowSystem {
   void Restack();
   void MoveToTopOfBand(WindowHandle window);
   WindowHandle WindowAt(Point screen_point) const;
-  Rect WindowRect(WindowHandle window) const;
   WindowHandle LastActivePopup(WindowHandle window) const;
 
   // The imitation's state.
@@ -223,6 +233,7 @@ class SimWindowSystem : public WindowSystem {
   std::vector<bool> session_end_answers_;
   std::vector<MessageBoxCall> message_boxes_;
   std::vector<MenuOpening> menus_;
+  std::vector<int> text_widths_;
   std::vector<Fill> fills_;
   std::vector<WindowHandle> activations_;
   std::vector<WindowHandle> z_order_;

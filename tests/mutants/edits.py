@@ -128,6 +128,20 @@ EDITS = [
   --topmost_level_;""",
          "only the outermost RestoreTopMosts puts them back"),
 
+    # --- Several monitors (platform/info_box.cpp, platform/form.cpp) ---
+    Edit("platform/info_box.cpp",
+         """    measures.monitor = ws.MonitorRect(screen_window);""",
+         """    measures.monitor = ws.MonitorRect(0);""",
+         "the box is laid out and centred on the monitor that shows the test screen"),
+    Edit("platform/info_box.cpp",
+         """    measures.text = ws.MeasureText(text, TextWidthLimit(measures.monitor));""",
+         """    measures.text = ws.MeasureText(text, TextWidthLimit(measures.monitor) - 8);""",
+         "the box's text wraps at exactly half the screen's width"),
+    Edit("platform/form.cpp",
+         """  PopupMenu->Popup(Ws().ClientToScreen(handle_, client_point), handle_);""",
+         """  PopupMenu->Popup(client_point, handle_);""",
+         "the menu opens at the screen point of the release, on the screen's monitor"),
+
     # --- Error report (platform/error_text.cpp, platform/application.cpp) ---
     Edit("platform/error_text.cpp",
          """static_cast<unsigned char>(message.back()) > '.'""",
@@ -158,6 +172,11 @@ EDITS = [
   Ws().MessageBox""",
          """  Ws().MessageBox""",
          "the error box is shown with the screen out of the top-most band"),
+    Edit("platform/application.cpp",
+         """fsStayOnTop && form->Handle() != 0) {""",
+         """fsStayOnTop && form->Handle() != 0 &&
+        Ws().IsWindowVisible(form->Handle())) {""",
+         "a hidden top-most screen leaves the band too, so the box it owns is not top-most"),
     Edit("platform/application.cpp",
          """  EnableTaskWindows(disabled);
   ActivateAgain(active);
@@ -239,6 +258,23 @@ EDITS = [
          """  if (registry.RegCreateKeyEx(vcl::kHKeyCurrentUser, KeyPath, vcl::kRegOptionNonVolatile,""",
          """  if (registry.RegCreateKeyEx(vcl::kHKeyCurrentUser, KeyPath, 1 /* REG_OPTION_VOLATILE */,""",
          "the key outlives the session"),
+    Edit("registry/reg.cpp",
+         """  if (registry.RegCreateKeyEx(key, "", vcl::kRegOptionNonVolatile, vcl::kKeyAllAccess,""",
+         """  if (registry.RegCreateKeyEx(key, "", 1 /* REG_OPTION_VOLATILE */, vcl::kKeyAllAccess,""",
+         "the value's place is made with the lasting option too"),
+    Edit("registry/reg.cpp",
+         """  if (registry.RegCreateKeyEx(key, "", vcl::kRegOptionNonVolatile, vcl::kKeyAllAccess,""",
+         """  if (registry.RegCreateKeyEx(key, "", vcl::kRegOptionNonVolatile, 0x20006 /* KEY_WRITE */,""",
+         "the value's place is made with full access"),
+    Edit("registry/reg.cpp",
+         """  registry.RegOpenKeyEx(key, "", 0, vcl::kKeyAllAccess, &value_key);""",
+         """  registry.RegOpenKeyEx(key, "", 8 /* REG_OPTION_OPEN_LINK */, vcl::kKeyAllAccess,
+                        &value_key);""",
+         "the value handle is opened with no options"),
+    Edit("registry/reg.cpp",
+         """  registry.RegOpenKeyEx(key, "", 0, vcl::kKeyAllAccess, &value_key);""",
+         """  registry.RegOpenKeyEx(key, "", 0, 0x20006 /* KEY_WRITE */, &value_key);""",
+         "the value handle is opened with full access"),
     Edit("screen/unit1.cpp",
          """  WriteRegString(Application().System().registry, kKeyPath, "prisoten", "ja");
   WriteRegString(Application().System().registry, kKeyPath, "verzija", VersionText);""",
