@@ -104,6 +104,8 @@ std::vector<WindowHandle> SimWindowSystem::ThreadWindows() {
 }
 
 void SimWindowSystem::SetState(WindowHandle window, TWindowState state) {
+  // Maximising covers the screen as it is now (WM_GETMINMAXINFO's default).
+  if (state == TWindowState::wsMaximized) windows_.at(window).maximized_rect = screen;
   windows_.at(window).state = state;
   Message m{MessageKind::kSize};
   m.state = state;
@@ -140,8 +142,9 @@ void SimWindowSystem::Restore(WindowHandle window) {
   if (w.state != TWindowState::wsMinimized) return;
   SetState(window, w.restore_to_maximized ? TWindowState::wsMaximized : TWindowState::wsNormal);
   // A window that comes back is erased at once and painted later.
-  EraseNow(window);
+  EraseOnShow(window);
   w.needs_paint = true;
+  Compose();
 }
 
 void SimWindowSystem::ShowWindow(WindowHandle window, int cmd) {
@@ -182,9 +185,10 @@ void SimWindowSystem::ShowWindow(WindowHandle window, int cmd) {
   }
   // Showing a window erases it at once (RDW_ERASENOW) and paints it later.
   if (!was_visible || was_minimized) {
-    EraseNow(window);
+    EraseOnShow(window);
     w.needs_paint = true;
   }
+  Compose();
   Activate(window);
 }
 
@@ -371,7 +375,7 @@ Rect SimWindowSystem::WindowRect(WindowHandle window) const {
     case Kind::kInfoBox:
       return w.box.geometry.window;
     case Kind::kForm:
-      return w.state == TWindowState::wsMaximized ? screen : w.normal_placement;
+      return w.state == TWindowState::wsMaximized ? w.maximized_rect : w.normal_placement;
     case Kind::kMessageBox:
       return {screen.Width() / 2 - 150, screen.Height() / 2 - 60, screen.Width() / 2 + 150,
               screen.Height() / 2 + 60};
