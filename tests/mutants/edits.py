@@ -15,6 +15,7 @@ EDITS = [
     Edit("platform/form.cpp",
          """    case MessageKind::kPaint:
       Ws().FillClient(handle_, color_);
+      RevealFilled();
       return MessageResult::Handled();""",
          """    case MessageKind::kPaint:
       return MessageResult::Default();""",
