@@ -6,6 +6,7 @@
 
 #include "app/vexo.h"
 #include "platform/system_services.h"
+#include "platform/win32/win32_power.h"
 #include "platform/win32/win32_process.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
@@ -23,5 +24,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   vcl::Win32Registry registry;
   vcl::Win32Process process;
   vcl::Win32Shell shell;
-  Vexo({windows, registry, process, shell});
+  vcl::Win32Power power;
+  Vexo({windows, registry, process, shell, power});
 }

@@ -329,6 +329,30 @@ static int cmd_workarea(int argc, char **argv)
     return 0;
 }
 
+/* Changes the display mode, as the display settings do (every window is
+ * told with WM_DISPLAYCHANGE); prints the primary monitor afterwards. */
+static int cmd_mode(int argc, char **argv)
+{
+    DEVMODEA mode;
+    MONITORINFO info;
+    int ok = 1;
+    LONG result;
+    if (argc != 2) return failed("usage", 0);
+    memset(&mode, 0, sizeof mode);
+    mode.dmSize = sizeof mode;
+    mode.dmPelsWidth = (DWORD)parse_number(argv[0], &ok);
+    mode.dmPelsHeight = (DWORD)parse_number(argv[1], &ok);
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    if (!ok) return failed("usage", 0);
+    result = ChangeDisplaySettingsA(&mode, 0);
+    if (result != DISP_CHANGE_SUCCESSFUL) return failed("ChangeDisplaySettings", (DWORD)result);
+    info.cbSize = sizeof info;
+    GetMonitorInfoA(MonitorFromPoint((POINT){0, 0}, MONITOR_DEFAULTTOPRIMARY), &info);
+    printf("{\"monitor\":[%ld,%ld,%ld,%ld]}\n", info.rcMonitor.left, info.rcMonitor.top,
+           info.rcMonitor.right, info.rcMonitor.bottom);
+    return 0;
+}
+
 static int cmd_foreground(int argc, char **argv)
 {
     int ok = 1;
@@ -639,7 +663,8 @@ static const struct {
     {"send", cmd_send},
     {"startup", cmd_startup}, {"serve", cmd_serve},
     {"regvolatile", cmd_regvolatile}, {"workarea", cmd_workarea},
-    {"foreground", cmd_foreground}, {"move", cmd_move}, {"monitors", cmd_monitors}, {"focus", cmd_focus}, {"key", cmd_key}, {"rightclick", cmd_rightclick},
+    {"foreground", cmd_foreground}, {"move", cmd_move}, {"monitors", cmd_monitors}, {"mode", cmd_mode},
+    {"focus", cmd_focus}, {"key", cmd_key}, {"rightclick", cmd_rightclick},
     {"textfit", cmd_textfit}, {"textlook", cmd_textlook}, {"acc", cmd_acc},
 };
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/display_keeper.h"
 #include "platform/focus_owner.h"
 #include "platform/form.h"
 #include "platform/system_services.h"
@@ -24,6 +25,9 @@ class TApplication {
 
   const SystemServices& System() const { return system_; }
   WindowSystem& Ws() const { return system_.windows; }
+  // Held while the test screen is seen; every window of ours refuses the
+  // screen saver then, whichever is in front.
+  DisplayKeeper& Display() { return display_keeper_; }
 
   // The taskbar entry's text and the error box's caption.
   std::string Title() const;
@@ -87,6 +91,7 @@ class TApplication {
   void InitializeForm(TForm& form);
 
   const SystemServices system_;
+  DisplayKeeper display_keeper_{system_.power};
   std::string title_;
   std::vector<std::unique_ptr<TForm>> forms_;
   TForm* main_form_ = nullptr;

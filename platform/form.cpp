@@ -16,6 +16,7 @@ TForm::~TForm() {
   // Components first: the timer is stopped while its window still exists.
   components_.clear();
   if (handle_ != 0) Ws().DestroyWindow(handle_);
+  KeepDisplay(false);
 }
 
 WindowSystem& TForm::Ws() const { return application_.Ws(); }
@@ -57,11 +58,23 @@ void TForm::SetWindowState(TWindowState state) {
 void TForm::CreateHandle() {
   FormWindowParams params;
   params.caption = Caption;
-  params.normal_placement = {Left, Top, Left + ClientWidth, Top + ClientHeight};
+  params.normal_placement = NormalPlacement();
   params.look = Look();
   application_.RegisterFormClass(ClassLook());
   handle_ = Ws().CreateFormWindow(params, this);
   if (FormStyle == TFormStyle::fsStayOnTop) Ws().SetTopmost(handle_, true);
+}
+
+Rect TForm::NormalPlacement() const {
+  return {Left, Top, Left + ClientWidth, Top + ClientHeight};
+}
+
+bool TForm::Seen() const {
+  return Ws().IsWindowVisible(handle_) && window_state_ != TWindowState::wsMinimized;
+}
+
+void TForm::KeepDisplay(bool seen) {
+  if (application_.MainForm() == this) application_.Display().Update(seen);
 }
 
 WindowLook TForm::Look() const {
@@ -97,6 +110,11 @@ void TForm::DoCreate() {
 }
 
 void TForm::Show() {
+  // The compositor shows a new window white until it is painted, and the
+  // first paint waits for the welcome box: hidden from it until then.
+  cloaked_ = Ws().SetCloaked(handle_, true);
+  // Held from the showing on: the welcome box's loop runs inside it.
+  KeepDisplay(window_state_ != TWindowState::wsMinimized);
   Ws().ShowWindow(handle_, ShowCommandFor(window_state_, true));
   // Shown minimised it has no focus, whatever it held while hidden: the
   // first focus comes when the user restores it.
@@ -108,6 +126,23 @@ void TForm::Show() {
 void TForm::FocusTaken() {
   if (!Ws().IsWindowVisible(handle_) || !Ws().IsWindowEnabled(handle_)) return;
   application_.Guarded([this] { application_.FocusReceived(*this); });
+}
+
+void TForm::RevealFilled() {
+  // A minimised window is not painted: after a minimised start this is the
+  // paint that follows the first restore.
+  if (!cloaked_) return;
+  // The fill may still wait in the thread's drawing batch.
+  Ws().FlushDrawing();
+  Ws().SetCloaked(handle_, false);
+  cloaked_ = false;
+}
+
+void TForm::FitScreen() {
+  // The system leaves a maximised window at the old size; the normal
+  // placement says which screen is its own.
+  if (!Seen() || window_state_ != TWindowState::wsMaximized) return;
+  Ws().MoveWindow(handle_, Ws().MonitorRectOf(NormalPlacement()));
 }
 
 void TForm::Close() {
@@ -144,6 +179,7 @@ MessageResult TForm::HandleMessage(const Message& message) {
   switch (message.kind) {
     case MessageKind::kPaint:
       Ws().FillClient(handle_, color_);
+      RevealFilled();
       return MessageResult::Handled();
     case MessageKind::kEraseBackground:
       Ws().FillClient(handle_, color_);
@@ -196,6 +232,13 @@ MessageResult TForm::HandleMessage(const Message& message) {
       // Followed only while shown, so that the state recorded at creation
       // and for a minimised start stays until the window really changes.
       if (Ws().IsWindowVisible(handle_)) window_state_ = message.state;
+      KeepDisplay(Seen());
+      return MessageResult::Default();
+    case MessageKind::kSysCommand:
+      if (application_.Display().Refuses(message.id)) return MessageResult::Handled(0);
+      return MessageResult::Default();
+    case MessageKind::kDisplayChange:
+      FitScreen();
       return MessageResult::Default();
   }
   return MessageResult::Default();

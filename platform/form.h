@@ -90,6 +90,15 @@ class TForm : public TComponent, public MessageTarget, public FocusOwner {
  private:
   WindowLook Look() const;
   FormClassLook ClassLook() const;
+  Rect NormalPlacement() const;
+  // Shown and not minimised: what a person sees.
+  bool Seen() const;
+  // The test screen keeps the display awake while it is seen.
+  void KeepDisplay(bool seen);
+  // Uncloaks the window once its colour is on the screen.
+  void RevealFilled();
+  // The screen changed size: a maximised window covers its screen again.
+  void FitScreen();
   // The window has the focus: activates the form, when the window can use it.
   void FocusTaken();
   void OpenPopupMenu(Point client_point);
@@ -100,6 +109,7 @@ class TForm : public TComponent, public MessageTarget, public FocusOwner {
   TColor color_ = clBlack;
   TWindowState window_state_ = TWindowState::wsNormal;
   WindowHandle handle_ = 0;
+  bool cloaked_ = false;
   std::vector<std::unique_ptr<TComponent>> components_;
 };
 

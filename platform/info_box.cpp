@@ -91,6 +91,9 @@ class InformationBox : public MessageTarget, public FocusOwner {
         if (!message.flag) return MessageResult::Default();
         app_.Ws().FocusButton(handle_, kIdOk);
         return MessageResult::Handled();
+      case MessageKind::kSysCommand:
+        if (app_.Display().Refuses(message.id)) return MessageResult::Handled(0);
+        return MessageResult::Default();
       case MessageKind::kDialogKey:
         // The system's dialog keys ignore Shift and Ctrl; the box takes
         // Enter and Esc only when pressed alone.

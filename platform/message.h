@@ -24,6 +24,8 @@ enum class MessageKind {
   kSetFocus,         // the window received the keyboard focus
   kDialogKey,        // a key pressed in a dialog, before the system's dialog keys
   kSize,             // the window was minimised, maximised or restored
+  kSysCommand,       // a system command `id`, before the system carries it out
+  kDisplayChange,    // the screen's size or layout changed
 };
 
 struct Message {

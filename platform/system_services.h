@@ -8,12 +8,14 @@ class WindowSystem;
 class Registry;
 class Process;
 class Shell;
+class Power;
 
 struct SystemServices {
   WindowSystem& windows;
   Registry& registry;
   Process& process;
   Shell& shell;
+  Power& power;
 };
 
 }  // namespace vcl

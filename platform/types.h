@@ -72,4 +72,11 @@ constexpr std::uint32_t kRegOptionNonVolatile = 0;
 constexpr std::uint32_t kKeyAllAccess = 0xF003F;
 constexpr std::uint32_t kRegSz = 1;
 
+// System commands (the command without its low four bits) and execution
+// state flags, with the system's numbers.
+constexpr std::uint32_t kScScreenSave = 0xF140;
+constexpr std::uint32_t kScMonitorPower = 0xF170;
+constexpr std::uint32_t kEsContinuous = 0x80000000u;
+constexpr std::uint32_t kEsDisplayRequired = 0x00000002u;
+
 }  // namespace vcl

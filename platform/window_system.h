@@ -139,6 +139,16 @@ class WindowSystem {
   virtual Rect MonitorRect(WindowHandle window) = 0;
   virtual WindowHandle GetCapture() = 0;
   virtual void SendCancelMode(WindowHandle window) = 0;
+  // Moves a window without activating it or changing its place in the order.
+  virtual void MoveWindow(WindowHandle window, const Rect& rect) = 0;
+  // The monitor that a rectangle lies on most, or the nearest one.
+  virtual Rect MonitorRectOf(const Rect& rect) = 0;
+
+  // The compositor: a cloaked window is not shown though it is visible.
+  // False where there is no compositor or it refuses.
+  virtual bool SetCloaked(WindowHandle window, bool cloaked) = 0;
+  // Carries out the drawing that earlier fills left in the thread's batch.
+  virtual void FlushDrawing() = 0;
 
   // Information box measures, in the system's message-box font.
   virtual FontExtent MessageFontExtent() = 0;

@@ -126,6 +126,18 @@ class Recorder::Windows final : public vcl::WindowSystem {
   void SendCancelMode(vcl::WindowHandle w) override {
     Done(r_.Begin("SendCancelMode", {W(w)}), [&] { in_.SendCancelMode(w); });
   }
+  void MoveWindow(vcl::WindowHandle w, const vcl::Rect& r) override {
+    Done(r_.Begin("MoveWindow", {W(w), Number(r.left), Number(r.top), Number(r.right),
+                                 Number(r.bottom)}),
+         [&] { in_.MoveWindow(w, r); });
+  }
+  vcl::Rect MonitorRectOf(const vcl::Rect& r) override { return in_.MonitorRectOf(r); }
+  bool SetCloaked(vcl::WindowHandle w, bool cloaked) override {
+    return Done(r_.Begin("SetCloaked", {W(w), cloaked}), [&] { return in_.SetCloaked(w, cloaked); });
+  }
+  void FlushDrawing() override {
+    Done(r_.Begin("FlushDrawing", {}), [&] { in_.FlushDrawing(); });
+  }
   vcl::FontExtent MessageFontExtent() override {
     return in_.MessageFontExtent();
   }
@@ -258,23 +270,40 @@ class Recorder::Sh final : public vcl::Shell {
   vcl::Shell& in_;
 };
 
+class Recorder::Pw final : public vcl::Power {
+ public:
+  Pw(Recorder& r, vcl::Power& inner) : r_(r), in_(inner) {}
+  void SetThreadExecutionState(std::uint32_t flags) override {
+    r_.End(r_.Begin("SetThreadExecutionState", {Number(flags)}));
+    in_.SetThreadExecutionState(flags);
+  }
+
+ private:
+  Recorder& r_;
+  vcl::Power& in_;
+};
+
 // ----- The recorder -----
 
 Recorder::Recorder(vcl::WindowSystem& windows, vcl::Registry& registry, vcl::Process& process,
-                   vcl::Shell& shell)
+                   vcl::Shell& shell, vcl::Power& power)
     : windows_(new Windows(*this, windows)),
       registry_(new Reg(*this, registry)),
       process_(new Proc(*this, process)),
-      shell_(new Sh(*this, shell)) {}
+      shell_(new Sh(*this, shell)),
+      power_(new Pw(*this, power)) {}
 
 Recorder::~Recorder() {
   delete windows_;
   delete registry_;
   delete process_;
   delete shell_;
+  delete power_;
 }
 
-vcl::SystemServices Recorder::Services() { return {*windows_, *registry_, *process_, *shell_}; }
+vcl::SystemServices Recorder::Services() {
+  return {*windows_, *registry_, *process_, *shell_, *power_};
+}
 
 std::size_t Recorder::Begin(const char* name, std::vector<Arg> args) {
   calls_.push_back({name, std::move(args), 0});

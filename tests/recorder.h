@@ -12,6 +12,7 @@
 #include <variant>
 #include <vector>
 
+#include "platform/power.h"
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
@@ -60,7 +61,7 @@ std::string Describe(const Expected& expected);
 class Recorder {
  public:
   Recorder(vcl::WindowSystem& windows, vcl::Registry& registry, vcl::Process& process,
-           vcl::Shell& shell);
+           vcl::Shell& shell, vcl::Power& power);
   ~Recorder();
   Recorder(const Recorder&) = delete;
   Recorder& operator=(const Recorder&) = delete;
@@ -82,12 +83,14 @@ class Recorder {
   class Reg;
   class Proc;
   class Sh;
+  class Pw;
 
   std::vector<Call> calls_;
   Windows* windows_;
   Reg* registry_;
   Proc* process_;
   Sh* shell_;
+  Pw* power_;
 };
 
 // The one comparison: `seen` must be `expected`, call for call; a mismatch

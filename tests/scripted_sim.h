@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/sim/sim_power.h"
 #include "platform/sim/sim_process.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_shell.h"
@@ -57,8 +58,9 @@ class ScriptedSim : private SimFaultsHolder, public vcl::SimWindowSystem {
   vcl::SimRegistry registry{faults};
   vcl::SimProcess process;
   vcl::SimShell shell{faults};
+  vcl::SimPower power;
   // Every call the program makes on the system, in order.
-  Recorder recorder{*this, registry, process, shell};
+  Recorder recorder{*this, registry, process, shell, power};
 
   // ----- Views -----
   bool script_ran_out = false;

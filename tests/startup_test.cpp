@@ -49,15 +49,15 @@ TEST(StartUp, ShowsABlackTopMostMaximisedScreenAndEndsOnEscRelease) {
   EXPECT_EQ(seen.normal_placement.Height(), 282);
 }
 
-TEST(StartUp, CreatesHiddenGoesTopMostThenShowsMaximisedOnce) {
+TEST(StartUp, CreatesHiddenGoesTopMostCloakedThenShowsMaximisedOnce) {
   NoWelcomeSim sim;
   sim.ThenKeyRelease(vcl::kVkEscape);
   RunProgram(sim);
   const std::vector<std::string> windows = {"RegisterFormClass", "CreateFormWindow", "SetTopmost",
-                                            "ShowWindow"};
-  EXPECT_TRUE(SameCalls(Slice(Named(sim.recorder.calls(), windows), 0, 4),
+                                            "SetCloaked", "ShowWindow"};
+  EXPECT_TRUE(SameCalls(Slice(Named(sim.recorder.calls(), windows), 0, 5),
                         {"RegisterFormClass", "CreateFormWindow", OnScreen(sim, "SetTopmost", {true}),
-                         OnScreen(sim, "ShowWindow", {3LL})}));
+                         OnScreen(sim, "SetCloaked", {true}), OnScreen(sim, "ShowWindow", {3LL})}));
   EXPECT_EQ(sim.recorder.Count(OnScreen(sim, "ShowWindow", {3LL})), 1);
 }
 

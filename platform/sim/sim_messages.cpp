@@ -120,9 +120,11 @@ std::optional<SimWindowSystem::Posted> SimWindowSystem::TakeMessage() {
 void SimWindowSystem::Handle(WindowHandle dialog, const Posted& posted) {
   if (posted.paint) {
     if (IsOurs(posted.window) && windows_.at(posted.window).needs_paint) PaintNow(posted.window);
+    Compose();
     return;
   }
   Deliver(dialog, posted);
+  Compose();
 }
 
 bool SimWindowSystem::DispatchOne(WindowHandle dialog) {
@@ -169,6 +171,7 @@ void SimWindowSystem::DispatchMessage() {
 }
 
 void SimWindowSystem::Idle() {
+  Compose();
   if (now_ < advance_to_) {
     // Up to the next tick, so that each is handled at its own time.
     std::uint32_t next = advance_to_;

@@ -17,7 +17,7 @@ void SimWindowSystem::EraseNow(WindowHandle window) {
   if (!result.handled) {
     // DefWindowProc erases with the class brush.
     fills_.push_back({now_, window, form_class_->background, true, true});
-    w.shown_color = form_class_->background;
+    w.shown_color = w.batched = form_class_->background;
   }
 }
 
@@ -29,6 +29,8 @@ void SimWindowSystem::PaintNow(WindowHandle window) {
   painting_ = true;
   Send(window, Message{MessageKind::kPaint});
   painting_ = false;
+  // EndPaint goes to the system, which carries out the thread's batch.
+  FlushDrawing();
 }
 
 void SimWindowSystem::Invalidate(WindowHandle window, bool erase) {
@@ -43,7 +45,7 @@ void SimWindowSystem::FillClient(WindowHandle window, TColor color) {
     return;
   }
   fills_.push_back({now_, window, color, erasing_, false});
-  windows_.at(window).shown_color = color;
+  windows_.at(window).shown_color = windows_.at(window).batched = color;
 }
 
 void SimWindowSystem::Uncover(WindowHandle window) {

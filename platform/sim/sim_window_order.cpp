@@ -106,6 +106,12 @@ std::vector<WindowHandle> SimWindowSystem::ThreadWindows() {
 }
 
 void SimWindowSystem::SetState(WindowHandle window, TWindowState state) {
+  // Maximising covers, as it is now, the monitor nearest the normal
+  // placement (WM_GETMINMAXINFO's default).
+  if (state == TWindowState::wsMaximized) {
+    Window& w = windows_.at(window);
+    w.maximized_rect = monitors[MonitorOfRect(monitors, w.normal_placement, NoMonitor::kNearest)];
+  }
   windows_.at(window).state = state;
   // While the active window is minimised no window has the keyboard focus
   // (WM_SYSKEYDOWN: keys then go to the active window itself).
@@ -147,11 +153,12 @@ void SimWindowSystem::Restore(WindowHandle window) {
   if (w.state != TWindowState::wsMinimized) return;
   SetState(window, w.restore_to_maximized ? TWindowState::wsMaximized : TWindowState::wsNormal);
   // A window that comes back is erased at once and painted later.
-  EraseNow(window);
+  EraseOnShow(window);
   w.needs_paint = true;
   // Restored, the active window gets the focus back (Wine's show_window:
   // "if previous state was minimized Windows sets focus to the window").
   if (active_ == window) SetFocus(window);
+  Compose();
 }
 
 void SimWindowSystem::ShowWindow(WindowHandle window, int cmd) {
@@ -192,9 +199,10 @@ void SimWindowSystem::ShowWindow(WindowHandle window, int cmd) {
   }
   // Showing a window erases it at once (RDW_ERASENOW) and paints it later.
   if (!was_visible || was_minimized) {
-    EraseNow(window);
+    EraseOnShow(window);
     w.needs_paint = true;
   }
+  Compose();
   Activate(window);
 }
 
@@ -386,11 +394,7 @@ Rect SimWindowSystem::WindowRect(WindowHandle window) const {
     case Kind::kInfoBox:
       return w.box.geometry.window;
     case Kind::kForm:
-      // Maximised on the monitor nearest its normal placement (WM_GETMINMAXINFO).
-      if (w.state == TWindowState::wsMaximized) {
-        return monitors[MonitorOfRect(monitors, w.normal_placement, NoMonitor::kNearest)];
-      }
-      return w.normal_placement;
+      return w.state == TWindowState::wsMaximized ? w.maximized_rect : w.normal_placement;
     case Kind::kMessageBox:
       return w.normal_placement;  // placed when it opened
     case Kind::kOtherProgram:
@@ -405,6 +409,10 @@ Rect SimWindowSystem::MonitorRect(WindowHandle window) {
   return monitors[MonitorOfRect(monitors, WindowRect(window), NoMonitor::kPrimary)];
 }
 
+Rect SimWindowSystem::MonitorRectOf(const Rect& rect) {
+  return monitors[MonitorOfRect(monitors, rect, NoMonitor::kNearest)];
+}
+
 void SimWindowSystem::MoveToMonitor(WindowHandle window, std::size_t monitor) {
   Window& w = windows_.at(window);
   const Rect& from = monitors[MonitorOfRect(monitors, WindowRect(window), NoMonitor::kNearest)];
@@ -413,6 +421,7 @@ void SimWindowSystem::MoveToMonitor(WindowHandle window, std::size_t monitor) {
   const int dy = to.top - from.top;
   const Rect& r = w.normal_placement;
   w.normal_placement = {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+  if (w.state == TWindowState::wsMaximized) w.maximized_rect = to;
 }
 
 WindowHandle SimWindowSystem::WindowAt(Point p) const {

@@ -45,6 +45,16 @@ class SimWindowSystem : public WindowSystem {
     WindowHandle button = 0;  // an information box's button
     std::uint32_t id = 0;     // a control's id
     std::optional<TColor> shown_color;  // what the last fill painted
+    std::optional<TColor> batched;      // a fill still in the thread's drawing batch
+    std::optional<TColor> surface;      // what the compositor has; none before a paint
+    bool cloaked = false;
+    Rect maximized_rect;  // where the system put the window when it maximised it
+  };
+  // What the compositor put on the screen for a window of the program.
+  struct Frame {
+    std::uint32_t time;
+    WindowHandle window;
+    TColor color;
   };
   struct Fill {
     std::uint32_t time;
@@ -110,6 +120,13 @@ class SimWindowSystem : public WindowSystem {
   // The system captures the mouse for a window, as its move loop or a drag
   // does while a button is held.
   void SystemCapturesMouse(WindowHandle window);
+  // The system's screen saver or its monitor power-off, asked of the
+  // foreground window first (WM_SYSCOMMAND), as Windows does, or of `to`:
+  // whichever window gets it, its DefWindowProc carries it out.
+  void SystemCommand(std::uint32_t command, WindowHandle to = 0);
+  // A new display mode: the screen's new size, told to every top-level
+  // window (WM_DISPLAYCHANGE).
+  void ChangeDisplayMode(int width, int height);
 
   // ----- What happened: views -----
   const std::map<WindowHandle, Window>& windows() const { return windows_; }
@@ -132,6 +149,10 @@ class SimWindowSystem : public WindowSystem {
   WindowHandle focus() const { return focus_; }
   WindowHandle capture() const { return capture_; }
   int fills_outside_paint() const { return fills_outside_paint_; }
+  // Every change the compositor showed, in order.
+  const std::vector<Frame>& frames() const { return frames_; }
+  bool screen_saver_started() const { return screen_saver_started_; }
+  bool monitor_off() const { return monitor_off_; }
   // Messages dispatched and not yet returned from, innermost last.
   const std::vector<MessageKind>& dispatching() const { return dispatching_; }
   const WindowHandle other_program;
@@ -165,6 +186,10 @@ class SimWindowSystem : public WindowSystem {
   Rect MonitorRect(WindowHandle window) override;
   WindowHandle GetCapture() override { return capture_; }
   void SendCancelMode(WindowHandle window) override;
+  void MoveWindow(WindowHandle window, const Rect& rect) override;
+  Rect MonitorRectOf(const Rect& rect) override;
+  bool SetCloaked(WindowHandle window, bool cloaked) override;
+  void FlushDrawing() override;
   FontExtent MessageFontExtent() override { return {6 * 52, 13}; }
   // Text in a fixed-width model: 6 pixels a character, 13 a line, tabs to
   // every 8th column, lines broken at CR and wrapped at spaces.
@@ -210,6 +235,11 @@ class SimWindowSystem : public WindowSystem {
   void Deliver(WindowHandle dialog, const Posted& posted);
   void DialogManager(WindowHandle dialog, const Posted& posted);
   void PaintNow(WindowHandle window);
+  // The first erase of a window the compositor has no surface of waits for
+  // its paint; any other happens at once.
+  void EraseOnShow(WindowHandle window);
+  // The compositor takes up what each window shows now.
+  void Compose();
   void EraseNow(WindowHandle window);
   void Idle();
   void PostDueTicks();
@@ -244,6 +274,10 @@ class SimWindowSystem : public WindowSystem {
   WindowHandle focus_ = 0;
   WindowHandle capture_ = 0;
   int fills_outside_paint_ = 0;
+  std::vector<Frame> frames_;
+  std::map<WindowHandle, TColor> composed_;  // what each composed window shows
+  bool screen_saver_started_ = false;
+  bool monitor_off_ = false;
   std::vector<MessageKind> dispatching_;
   const SimFaults* faults_;
   WindowHandle next_handle_ = 0x100;

@@ -168,6 +168,14 @@ LRESULT Win32WindowSystem::Route(HWND window, MessageTarget& target, UINT messag
     case WM_SETFOCUS:
       m.kind = MessageKind::kSetFocus;
       break;
+    case WM_SYSCOMMAND:
+      m.kind = MessageKind::kSysCommand;
+      // The low four bits are the system's own.
+      m.id = static_cast<std::uint32_t>(wparam & 0xFFF0);
+      break;
+    case WM_DISPLAYCHANGE:
+      m.kind = MessageKind::kDisplayChange;
+      break;
     case WM_SIZE:
       m.kind = MessageKind::kSize;
       if (wparam == SIZE_MINIMIZED) {
@@ -304,6 +312,22 @@ Rect Win32WindowSystem::MonitorRect(WindowHandle window) {
   return {info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right,
           info.rcMonitor.bottom};
 }
+
+Rect Win32WindowSystem::MonitorRectOf(const Rect& rect) {
+  RECT r{rect.left, rect.top, rect.right, rect.bottom};
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  GetMonitorInfoA(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &info);
+  return {info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right,
+          info.rcMonitor.bottom};
+}
+
+void Win32WindowSystem::MoveWindow(WindowHandle window, const Rect& rect) {
+  SetWindowPos(Hwnd(window), nullptr, rect.left, rect.top, rect.Width(), rect.Height(),
+               SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOACTIVATE);
+}
+
+void Win32WindowSystem::FlushDrawing() { GdiFlush(); }
 
 WindowHandle Win32WindowSystem::GetCapture() { return Handle(::GetCapture()); }
 

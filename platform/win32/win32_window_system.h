@@ -8,6 +8,7 @@
 #undef PeekMessage
 #undef IsDialogMessage
 #undef DispatchMessage
+#undef MoveWindow
 
 #include "platform/window_system.h"
 
@@ -42,6 +43,10 @@ class Win32WindowSystem final : public WindowSystem {
   Rect MonitorRect(WindowHandle window) override;
   WindowHandle GetCapture() override;
   void SendCancelMode(WindowHandle window) override;
+  void MoveWindow(WindowHandle window, const Rect& rect) override;
+  Rect MonitorRectOf(const Rect& rect) override;
+  bool SetCloaked(WindowHandle window, bool cloaked) override;
+  void FlushDrawing() override;
 
   FontExtent MessageFontExtent() override;
   Size MeasureText(const std::string& text, int max_width) override;

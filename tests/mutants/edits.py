@@ -15,6 +15,7 @@ EDITS = [
     Edit("platform/form.cpp",
          """    case MessageKind::kPaint:
       Ws().FillClient(handle_, color_);
+      RevealFilled();
       return MessageResult::Handled();""",
          """    case MessageKind::kPaint:
       return MessageResult::Default();""",
@@ -402,4 +403,57 @@ EDITS = [
          """    app_.RestoreTopMosts();
     ws.DestroyWindow(handle_);""",
          "the box is gone before the screen goes back into the top-most band"),
+    # --- The compositor, the display's sleep, a change of the screen ---
+    Edit("platform/form.cpp",
+         """  cloaked_ = Ws().SetCloaked(handle_, true);""",
+         """  cloaked_ = false;""",
+         "the screen is hidden from the compositor until its first fill"),
+    Edit("platform/form.cpp",
+         """  Ws().FlushDrawing();
+  Ws().SetCloaked(handle_, false);""",
+         """  Ws().SetCloaked(handle_, false);""",
+         "the first fill is on the surface before the screen is uncloaked"),
+    Edit("platform/form.cpp",
+         """      RevealFilled();
+""",
+         "",
+         "the screen is uncloaked after its first fill"),
+    Edit("platform/display_keeper.cpp",
+         """  held_ = seen;
+  // ES_CONTINUOUS alone""",
+         """  held_ = seen = true;
+  // ES_CONTINUOUS alone""",
+         "the display is held only while the screen is seen"),
+    Edit("platform/form.cpp",
+         """      KeepDisplay(Seen());
+""",
+         "",
+         "minimising the screen lets the display sleep, restoring holds it again"),
+    Edit("platform/form.cpp",
+         """  if (handle_ != 0) Ws().DestroyWindow(handle_);
+  KeepDisplay(false);""",
+         """  if (handle_ != 0) Ws().DestroyWindow(handle_);""",
+         "nothing is held after the end"),
+    Edit("platform/display_keeper.cpp",
+         """  return held_ && (system_command""",
+         """  return (system_command""",
+         "the screen saver and the monitor's power-off are left to the system while minimised"),
+    Edit("platform/display_keeper.cpp",
+         """system_command == kScScreenSave || system_command == kScMonitorPower""",
+         """system_command == kScScreenSave""",
+         "the monitor's power-off is refused while the screen is seen"),
+    Edit("platform/info_box.cpp",
+         """        if (app_.Display().Refuses(message.id)) return MessageResult::Handled(0);
+""",
+         "",
+         "a box in front of the screen refuses the screen saver too"),
+    Edit("platform/form.cpp",
+         """      FitScreen();
+""",
+         "",
+         "a maximised screen covers the screen again after a change of its size"),
+    Edit("platform/form.cpp",
+         """  if (!Seen() || window_state_ != TWindowState::wsMaximized) return;""",
+         """  if (!Seen()) return;""",
+         "the normal placement stays where it is through a change of the screen"),
 ]
